@@ -1,0 +1,152 @@
+// The start-up check's ports on Windows: the registry, the file system and
+// process creation, one thin method per call.
+#include <windows.h>
+
+#include <vector>
+
+#include "app/RuntimeCheck.h"
+#include "app/StdioFile.h"
+
+namespace vellix {
+
+namespace {
+
+const wchar_t kServerKey[] = L"CLSID\\{D27CDB6E-AE6D-11cf-96B8-444553540000}\\InprocServer32";
+
+class RegistryKey {
+ public:
+  RegistryKey() = default;
+  ~RegistryKey() {
+    if (key_) RegCloseKey(key_);
+  }
+  RegistryKey(const RegistryKey&) = delete;
+  RegistryKey& operator=(const RegistryKey&) = delete;
+  HKEY* out() { return &key_; }
+  HKEY get() const { return key_; }
+
+ private:
+  HKEY key_ = nullptr;
+};
+
+std::wstring ToWide(const Text& text) { return std::wstring(text.begin(), text.end()); }
+Text FromWide(const wchar_t* s, std::size_t n) { return Text(s, s + n); }
+
+class WinControlRegistration : public ControlRegistration {
+ public:
+  std::optional<Text> ReadServerPath() override {
+    RegistryKey key;
+    LONG opened = RegOpenKeyExW(HKEY_CLASSES_ROOT, kServerKey, 0, KEY_READ, key.out());
+    if (opened == ERROR_FILE_NOT_FOUND) return Text();
+    if (opened != ERROR_SUCCESS) return std::nullopt;
+    // The value may change between asking for its size and reading it.
+    for (int attempt = 0; attempt < 4; ++attempt) {
+      DWORD type = 0;
+      DWORD bytes = 0;
+      LONG asked = RegQueryValueExW(key.get(), nullptr, nullptr, &type, nullptr, &bytes);
+      if (asked == ERROR_FILE_NOT_FOUND) return Text();
+      if (asked != ERROR_SUCCESS) return std::nullopt;
+      if (type != REG_SZ && type != REG_EXPAND_SZ) return std::nullopt;
+      std::vector<wchar_t> buffer(bytes / sizeof(wchar_t) + 1, L'\0');
+      DWORD size = static_cast<DWORD>(buffer.size() * sizeof(wchar_t));
+      LONG read = RegQueryValueExW(key.get(), nullptr, nullptr, &type, reinterpret_cast<BYTE*>(buffer.data()), &size);
+      if (read == ERROR_MORE_DATA) continue;
+      if (read != ERROR_SUCCESS) return std::nullopt;
+      if (type != REG_SZ && type != REG_EXPAND_SZ) return std::nullopt;
+      // The stored text need not carry its terminator; it ends at the first
+      // zero either way.
+      std::size_t n = size / sizeof(wchar_t);
+      std::size_t length = 0;
+      while (length < n && buffer[length] != L'\0') ++length;
+      return FromWide(buffer.data(), length);
+    }
+    return std::nullopt;
+  }
+
+  bool IsExistingFile(const Text& path) override {
+    DWORD attributes = GetFileAttributesW(ToWide(path).c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
+  }
+
+  Text LowerCase(const Text& text) override {
+    std::wstring s = ToWide(text);
+    if (!s.empty()) CharLowerBuffW(&s[0], static_cast<DWORD>(s.size()));
+    return FromWide(s.data(), s.size());
+  }
+};
+
+class WinInstallerFiles : public InstallerFiles {
+ public:
+  std::string SystemDirectory() override {
+    char buffer[1024];
+    UINT n = GetSystemDirectoryA(buffer, sizeof buffer);
+    if (n == 0 || n >= sizeof buffer) return std::string();
+    return std::string(buffer, n);
+  }
+
+  void CreateFolder(const std::string& path) override { CreateDirectoryA(path.c_str(), nullptr); }
+
+  Text ExecutablePath() override {
+    std::vector<wchar_t> buffer(MAX_PATH);
+    for (;;) {
+      DWORD n = GetModuleFileNameW(nullptr, buffer.data(), static_cast<DWORD>(buffer.size()));
+      if (n == 0) return Text();
+      if (n < buffer.size()) return FromWide(buffer.data(), n);
+      if (buffer.size() >= 32768) return Text();
+      buffer.resize(buffer.size() * 2);
+    }
+  }
+
+  std::unique_ptr<ReadableFile> OpenForReading(const std::string& path) override { return StdioFile::Open(path); }
+
+  bool WriteWholeFile(const std::string& path, const std::vector<std::uint8_t>& bytes) override {
+    return vellix::WriteWholeFile(path, bytes.data(), bytes.size());
+  }
+
+  bool Remove(const std::string& path) override { return DeleteFileA(path.c_str()) != 0; }
+};
+
+HANDLE AsHandle(std::uintptr_t h) { return reinterpret_cast<HANDLE>(h); }
+
+class WinProcesses : public Processes {
+ public:
+  std::optional<ProcessHandles> Start(const std::string& commandLine) override {
+    // CreateProcessA may write into the command line, so it gets a copy.
+    std::vector<char> line(commandLine.begin(), commandLine.end());
+    line.push_back('\0');
+    STARTUPINFOA startup;
+    ZeroMemory(&startup, sizeof startup);
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION info;
+    ZeroMemory(&info, sizeof info);
+    if (!CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &info))
+      return std::nullopt;
+    return ProcessHandles{reinterpret_cast<std::uintptr_t>(info.hProcess),
+                          reinterpret_cast<std::uintptr_t>(info.hThread)};
+  }
+
+  void WaitForExit(const ProcessHandles& process) override {
+    WaitForSingleObject(AsHandle(process.process), INFINITE);
+  }
+
+  std::optional<std::uint32_t> ExitCode(const ProcessHandles& process) override {
+    DWORD code = 0;
+    if (!GetExitCodeProcess(AsHandle(process.process), &code)) return std::nullopt;
+    return static_cast<std::uint32_t>(code);
+  }
+
+  void Close(const ProcessHandles& process) override {
+    if (process.thread) CloseHandle(AsHandle(process.thread));
+    if (process.process) CloseHandle(AsHandle(process.process));
+  }
+};
+
+}  // namespace
+
+void EnsureFlashRuntime(const ShowMessage& show) {
+  WinControlRegistration registration;
+  WinInstallerFiles files;
+  WinProcesses processes;
+  RunRuntimeCheck(registration, files, processes, show);
+}
+
+}  // namespace vellix
