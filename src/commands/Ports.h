@@ -1,0 +1,126 @@
+#pragma once
+// What the movie commands need from the world outside the core: one small
+// interface per concern. The Win32 layer implements them; tests use fakes that
+// record every call. Texts are UTF-16; std::string parameters carry bytes in
+// the system's ANSI code page, exactly as the 8-bit Windows calls take them.
+//
+// Files_win.cpp includes <windows.h>, whose CopyFile and CreateDirectory are
+// macros; include this header before it there and undefine them.
+#include <string>
+#include <vector>
+
+#include "text/Text.h"
+
+namespace vellix {
+
+// The book window itself.
+class BookWindow {
+ public:
+  virtual ~BookWindow() = default;
+  virtual void Maximize() = 0;
+  virtual void Close() = 0;
+  // Waits three seconds, then puts the window on top of the other windows
+  // (topmost, then non-topmost again) and gives it the foreground.
+  virtual void BringToFront() = 0;
+};
+
+// The Flash control playing the book's movie.
+class Movie {
+ public:
+  virtual ~Movie() = default;
+  virtual void SetVariable(const Text& name, const Text& value) = 0;
+};
+
+// The book window's routine that opens popup page windows.
+class PopupOpener {
+ public:
+  virtual ~PopupOpener() = default;
+  virtual void ShowPopUpForm(const Text& normalisedArgs) = 0;
+};
+
+// Which window owns what the shell opens.
+enum class ShellOwner { None, BookWindow };
+
+// The shell's execute call with the verb "open". Failures are not reported.
+class Shell {
+ public:
+  virtual ~Shell() = default;
+  virtual void Open(ShellOwner owner, const std::string& file, const std::string& parameters,
+                    const std::string& directory, int showCommand) = 0;
+};
+
+// One save dialog. The dialog keeps its filter from one use to the next.
+class SaveDialog {
+ public:
+  virtual ~SaveDialog() = default;
+  virtual void SetFilter(const Text& filter) = 0;
+  virtual Text Filter() const = 0;
+  virtual void SetFileName(const Text& name) = 0;
+  // Runs the dialog modally; true when the reader confirmed a file.
+  virtual bool Execute() = 0;
+  virtual Text FileName() const = 0;
+};
+
+// The plain message box: text, application title, one OK button.
+class Messages {
+ public:
+  virtual ~Messages() = default;
+  virtual void ShowMessage(const Text& text) = 0;
+};
+
+// File operations on ANSI paths.
+class Files {
+ public:
+  virtual ~Files() = default;
+  // Copies, replacing a file already at `destination`.
+  virtual bool CopyFile(const std::string& source, const std::string& destination) = 0;
+  // One level only.
+  virtual bool CreateDirectory(const std::string& path) = 0;
+  // Creates or empties the file and writes `bytes` unchanged (binary). False
+  // when the file cannot be created or a write or the close fails.
+  virtual bool WriteFile(const std::string& path, const std::string& bytes) = 0;
+  virtual bool RemoveFile(const std::string& path) = 0;
+};
+
+// The wide-character directory search.
+class FileSearch {
+ public:
+  virtual ~FileSearch() = default;
+  // Names of the entries matching `pattern` (folders and hidden entries
+  // included), in the order the system returns them, without "." and "..".
+  virtual std::vector<Text> Find(const Text& pattern) = 0;
+};
+
+// Drive types, as GetDriveTypeA reports them.
+class Drives {
+ public:
+  static constexpr int kRemovable = 2;
+  virtual ~Drives() = default;
+  virtual int Type(const std::string& root) = 0;
+};
+
+// The running program: its path and its command line.
+class Environment {
+ public:
+  virtual ~Environment() = default;
+  virtual Text ExecutablePath() = 0;
+  // The first command-line argument; empty when there is none.
+  virtual Text Argument1() = 0;
+};
+
+// Everything the book window's commands act on.
+struct CommandPorts {
+  BookWindow& window;
+  Movie& movie;
+  PopupOpener& popups;
+  Shell& shell;
+  SaveDialog& imgSaveDialog;
+  SaveDialog& fileSaveDialog;
+  Messages& messages;
+  Files& files;
+  FileSearch& search;
+  Drives& drives;
+  Environment& environment;
+};
+
+}  // namespace vellix

@@ -1,0 +1,21 @@
+#include "commands/TextFile.h"
+
+namespace vellix {
+
+std::string ToTextModeBytes(const std::string& bytes) {
+  std::string out;
+  out.reserve(bytes.size() + bytes.size() / 8);
+  for (char c : bytes) {
+    if (c == '\n') out += '\r';
+    out += c;
+  }
+  return out;
+}
+
+bool WriteTextFile(Files& files, const std::string& path, const std::string& bytes) {
+  if (files.WriteFile(path, ToTextModeBytes(bytes))) return true;
+  files.RemoveFile(path);
+  return false;
+}
+
+}  // namespace vellix

@@ -1,0 +1,18 @@
+#pragma once
+// The files the viewer writes are text-mode files of the C runtime: each line
+// feed is stored as carriage return and line feed. The translation is done
+// here, on the bytes, so that it is the same on every platform.
+#include <string>
+
+#include "commands/Ports.h"
+
+namespace vellix {
+
+// Every LF byte becomes CR LF; all other bytes, a lone CR included, stay.
+std::string ToTextModeBytes(const std::string& bytes);
+
+// Writes `bytes` in text mode to `path`. When that fails, whatever was left of
+// the file is removed, so a failed save never leaves a truncated file.
+bool WriteTextFile(Files& files, const std::string& path, const std::string& bytes);
+
+}  // namespace vellix

@@ -1,0 +1,51 @@
+#pragma once
+// The Win32 implementations of the operating-system ports. Window handles are
+// passed as void* so that this header stays free of <windows.h>.
+#include <functional>
+#include <utility>
+
+#include "commands/Ports.h"
+
+namespace vellix {
+
+// ShellExecuteA. The book window's handle is asked for on each call, so the
+// shell can be created before the window.
+class Win32Shell : public Shell {
+ public:
+  explicit Win32Shell(std::function<void*()> bookWindowHandle) : bookWindowHandle_(std::move(bookWindowHandle)) {}
+  void Open(ShellOwner owner, const std::string& file, const std::string& parameters, const std::string& directory,
+            int showCommand) override;
+
+ private:
+  std::function<void*()> bookWindowHandle_;
+};
+
+// CopyFileA, CreateDirectoryA, the C runtime's binary streams, DeleteFileA.
+class Win32Files : public Files {
+ public:
+  bool CopyFile(const std::string& source, const std::string& destination) override;
+  bool CreateDirectory(const std::string& path) override;
+  bool WriteFile(const std::string& path, const std::string& bytes) override;
+  bool RemoveFile(const std::string& path) override;
+};
+
+// FindFirstFileW / FindNextFileW.
+class Win32FileSearch : public FileSearch {
+ public:
+  std::vector<Text> Find(const Text& pattern) override;
+};
+
+// GetDriveTypeA.
+class Win32Drives : public Drives {
+ public:
+  int Type(const std::string& root) override;
+};
+
+// GetModuleFileNameW and GetCommandLineW.
+class Win32Environment : public Environment {
+ public:
+  Text ExecutablePath() override;
+  Text Argument1() override;
+};
+
+}  // namespace vellix

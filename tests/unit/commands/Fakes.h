@@ -1,0 +1,221 @@
+#pragma once
+// Recording fakes of the command ports. Every call that has an effect is
+// written, in order, to one shared journal as one readable line; results are
+// scripted through public fields. ANSI bytes appear with non-ASCII and control
+// bytes as \xNN (\r and \n spelled so), UTF-16 texts as UTF-8.
+#include <cstdio>
+#include <map>
+#include <set>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "commands/Ports.h"
+
+namespace vellix::testing {
+
+inline std::string Escape(const std::string& s, bool keepHighBytes) {
+  std::string out;
+  for (unsigned char c : s) {
+    if (c == '\r') {
+      out += "\\r";
+    } else if (c == '\n') {
+      out += "\\n";
+    } else if (c < 0x20 || c == 0x7F || (c >= 0x80 && !keepHighBytes)) {
+      char buf[8];
+      std::snprintf(buf, sizeof buf, "\\x%02X", c);
+      out += buf;
+    } else {
+      out += static_cast<char>(c);
+    }
+  }
+  return out;
+}
+inline std::string ShowBytes(const std::string& ansi) { return Escape(ansi, false); }
+inline std::string ShowText(const Text& text) { return Escape(ToUtf8(text), true); }
+
+using Journal = std::vector<std::string>;
+
+class FakeBookWindow : public BookWindow {
+ public:
+  explicit FakeBookWindow(Journal& journal) : journal_(journal) {}
+  void Maximize() override { journal_.push_back("window.maximize"); }
+  void Close() override { journal_.push_back("window.close"); }
+  void BringToFront() override { journal_.push_back("window.bring-to-front"); }
+
+ private:
+  Journal& journal_;
+};
+
+class FakeMovie : public Movie {
+ public:
+  explicit FakeMovie(Journal& journal) : journal_(journal) {}
+  void SetVariable(const Text& name, const Text& value) override {
+    journal_.push_back("setvar " + ShowText(name) + "=" + ShowText(value));
+  }
+
+ private:
+  Journal& journal_;
+};
+
+class FakePopupOpener : public PopupOpener {
+ public:
+  explicit FakePopupOpener(Journal& journal) : journal_(journal) {}
+  void ShowPopUpForm(const Text& args) override { journal_.push_back("popup " + ShowText(args)); }
+
+ private:
+  Journal& journal_;
+};
+
+class FakeShell : public Shell {
+ public:
+  explicit FakeShell(Journal& journal) : journal_(journal) {}
+  void Open(ShellOwner owner, const std::string& file, const std::string& parameters, const std::string& directory,
+            int showCommand) override {
+    journal_.push_back(std::string("shell.open owner=") + (owner == ShellOwner::BookWindow ? "book" : "none") +
+                       " file=" + ShowBytes(file) + " params=" + ShowBytes(parameters) + " dir=" +
+                       ShowBytes(directory) + " show=" + std::to_string(showCommand));
+  }
+
+ private:
+  Journal& journal_;
+};
+
+class FakeSaveDialog : public SaveDialog {
+ public:
+  FakeSaveDialog(Journal& journal, std::string name, Text initialFilter)
+      : journal_(journal), name_(std::move(name)), filter_(std::move(initialFilter)) {}
+  void SetFilter(const Text& filter) override {
+    filter_ = filter;
+    journal_.push_back("dialog[" + name_ + "].filter=" + ShowText(filter));
+  }
+  Text Filter() const override { return filter_; }
+  void SetFileName(const Text& name) override {
+    fileName_ = name;
+    journal_.push_back("dialog[" + name_ + "].filename=" + ShowText(name));
+  }
+  // The dialog shows the filter it holds at that moment.
+  bool Execute() override {
+    journal_.push_back("dialog[" + name_ + "].execute filter=" + ShowText(filter_) + " -> " +
+                       (confirm ? "ok" : "cancel"));
+    if (confirm) fileName_ = chosen;
+    return confirm;
+  }
+  Text FileName() const override { return fileName_; }
+
+  bool confirm = true;
+  Text chosen = u"C:\\Saved\\copy";
+
+ private:
+  Journal& journal_;
+  std::string name_;
+  Text filter_;
+  Text fileName_;
+};
+
+class FakeMessages : public Messages {
+ public:
+  explicit FakeMessages(Journal& journal) : journal_(journal) {}
+  void ShowMessage(const Text& text) override { journal_.push_back("message " + ShowText(text)); }
+
+ private:
+  Journal& journal_;
+};
+
+// Keeps the files it writes, so tests can look at their bytes.
+class FakeFiles : public Files {
+ public:
+  explicit FakeFiles(Journal& journal) : journal_(journal) {}
+  bool CopyFile(const std::string& source, const std::string& destination) override {
+    journal_.push_back("files.copy " + ShowBytes(source) + " -> " + ShowBytes(destination) +
+                       (copySucceeds ? "" : " (fails)"));
+    return copySucceeds;
+  }
+  bool CreateDirectory(const std::string& path) override {
+    journal_.push_back("files.mkdir " + ShowBytes(path));
+    return true;
+  }
+  // A failing write may leave a partial file behind, as a full medium does.
+  bool WriteFile(const std::string& path, const std::string& bytes) override {
+    bool fails = writesFail || failingWrites.count(path) > 0;
+    journal_.push_back("files.write " + ShowBytes(path) + " [" + ShowBytes(bytes) + "]" + (fails ? " (fails)" : ""));
+    contents[path] = fails ? bytes.substr(0, bytes.size() / 2) : bytes;
+    return !fails;
+  }
+  bool RemoveFile(const std::string& path) override {
+    journal_.push_back("files.remove " + ShowBytes(path));
+    return contents.erase(path) > 0;
+  }
+
+  bool copySucceeds = true;
+  bool writesFail = false;
+  std::set<std::string> failingWrites;  // or only these paths
+  std::map<std::string, std::string> contents;
+
+ private:
+  Journal& journal_;
+};
+
+class FakeFileSearch : public FileSearch {
+ public:
+  explicit FakeFileSearch(Journal& journal) : journal_(journal) {}
+  std::vector<Text> Find(const Text& pattern) override {
+    journal_.push_back("search " + ShowText(pattern));
+    auto found = entries.find(pattern);
+    return found == entries.end() ? std::vector<Text>() : found->second;
+  }
+
+  std::map<Text, std::vector<Text>> entries;  // per pattern, in search order
+
+ private:
+  Journal& journal_;
+};
+
+// Drive queries are not journaled (there are up to 24 per request); the
+// roots asked are kept apart.
+class FakeDrives : public Drives {
+ public:
+  int Type(const std::string& root) override {
+    asked.push_back(root);
+    auto found = types.find(root);
+    return found == types.end() ? 1 /* DRIVE_NO_ROOT_DIR */ : found->second;
+  }
+
+  std::map<std::string, int> types;  // root ("E:\") -> drive type
+  std::vector<std::string> asked;
+};
+
+class FakeEnvironment : public Environment {
+ public:
+  Text ExecutablePath() override { return executable; }
+  Text Argument1() override { return argument1; }
+
+  Text executable = u"D:\\Books\\Sample.exe";
+  Text argument1;
+};
+
+// Every fake, wired together: C: and D: fixed, E: and F: removable.
+struct FakeWorld {
+  FakeWorld() {
+    drives.types = {{"C:\\", 3}, {"D:\\", 3}, {"E:\\", Drives::kRemovable}, {"F:\\", Drives::kRemovable}};
+  }
+  CommandPorts Ports() {
+    return CommandPorts{window, movie, popups, shell, imgSaveDialog, fileSaveDialog,
+                        messages, files, search, drives, environment};
+  }
+
+  Journal journal;
+  FakeBookWindow window{journal};
+  FakeMovie movie{journal};
+  FakePopupOpener popups{journal};
+  FakeShell shell{journal};
+  FakeSaveDialog imgSaveDialog{journal, "img", u"ImageFile|*.jpg;*.bmp"};
+  FakeSaveDialog fileSaveDialog{journal, "file", u"PDF 파일|*.pdf"};
+  FakeMessages messages{journal};
+  FakeFiles files{journal};
+  FakeFileSearch search{journal};
+  FakeDrives drives;
+  FakeEnvironment environment;
+};
+
+}  // namespace vellix::testing

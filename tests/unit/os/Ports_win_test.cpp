@@ -1,0 +1,199 @@
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <optional>
+#include <string>
+
+#include "commands/NoteLists.h"
+#include "commands/TextFile.h"
+#include "os/Ports_win.h"
+#include "text/CodePage.h"
+
+namespace vellix {
+namespace {
+
+const wchar_t* Wide(const Text& text) { return reinterpret_cast<const wchar_t*>(text.c_str()); }
+
+void RemoveTree(const Text& path) {
+  WIN32_FIND_DATAW entry;
+  HANDLE search = FindFirstFileW(Wide(path + u"\\*"), &entry);
+  if (search != INVALID_HANDLE_VALUE) {
+    do {
+      Text name(reinterpret_cast<const char16_t*>(entry.cFileName));
+      if (name == u"." || name == u"..") continue;
+      Text child = path + u"\\" + name;
+      SetFileAttributesW(Wide(child), FILE_ATTRIBUTE_NORMAL);
+      if (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
+        RemoveTree(child);
+      else
+        DeleteFileW(Wide(child));
+    } while (FindNextFileW(search, &entry));
+    FindClose(search);
+  }
+  RemoveDirectoryW(Wide(path));
+}
+
+// A fresh folder under the system's temporary folder, removed with all its
+// content at the end of the test.
+class TempFolder : public ::testing::Test {
+ protected:
+  TempFolder() {
+    wchar_t temp[MAX_PATH + 1];
+    DWORD length = GetTempPathW(MAX_PATH + 1, temp);
+    static int counter = 0;
+    path_ = Text(reinterpret_cast<const char16_t*>(temp), length) + u"vellix-os-" +
+            FromUtf8(std::to_string(GetCurrentProcessId())) + u"-" + FromUtf8(std::to_string(++counter));
+    CreateDirectoryW(Wide(path_), nullptr);
+  }
+  ~TempFolder() override { RemoveTree(path_); }
+
+  Text Path(const Text& name) const { return path_ + u"\\" + name; }
+  std::string Ansi(const Text& name) const { return ToAnsi(Path(name)); }
+  void MakeFolder(const Text& name) const { ASSERT_TRUE(CreateDirectoryW(Wide(Path(name)), nullptr)); }
+  void MakeFile(const Text& name, const std::string& bytes = "x") const { ASSERT_TRUE(Win32Files().WriteFile(Ansi(name), bytes)); }
+
+  // The file's bytes; none when it cannot be opened.
+  std::optional<std::string> Read(const Text& name) const {
+    std::FILE* file = _wfopen(Wide(Path(name)), L"rb");
+    if (!file) return std::nullopt;
+    std::string bytes;
+    char buf[256];
+    std::size_t n;
+    while ((n = std::fread(buf, 1, sizeof buf, file)) > 0) bytes.append(buf, n);
+    std::fclose(file);
+    return bytes;
+  }
+
+  Text path_;
+};
+
+using Win32FilesTest = TempFolder;
+using Win32FileSearchTest = TempFolder;
+
+TEST_F(Win32FilesTest, WritesExactlyTheBytesGiven) {
+  Win32Files files;
+  const std::string memo("\x48\x65\x6C\x6C\x6F\x0D\x0A\x57\x6F\x72\x6C\x64", 12);
+  ASSERT_TRUE(files.WriteFile(Ansi(u"memo1.txt"), memo));
+  EXPECT_EQ(Read(u"memo1.txt"), memo);
+
+  // Through the text-mode writer: LF gains its CR, a lone CR and Korean stay.
+  ASSERT_TRUE(WriteTextFile(files, Ansi(u"memo2.txt"), ToAnsi(u"\uAC00\uB098\r\n\x1A")));
+  EXPECT_EQ(Read(u"memo2.txt"), std::string("\xB0\xA1\xB3\xAA\r\r\n\x1A"));
+
+  // Replacing a longer file leaves nothing of it; empty bytes give an empty file.
+  ASSERT_TRUE(files.WriteFile(Ansi(u"memo1.txt"), ""));
+  EXPECT_EQ(Read(u"memo1.txt"), std::string());
+}
+
+TEST_F(Win32FilesTest, AnsiNamesReachTheFileSystemInCodePage949) {
+  ASSERT_EQ(GetACP(), 949u) << "the test prefix must use code page 949";
+  ASSERT_TRUE(Win32Files().WriteFile(Ansi(u"\uAC00\uB098.txt"), "k"));
+  EXPECT_EQ(Win32FileSearch().Find(Path(u"*.txt")), std::vector<Text>{u"\uAC00\uB098.txt"});
+}
+
+TEST_F(Win32FilesTest, FailedWritesReportFalseAndLeaveNoFile) {
+  Win32Files files;
+  MakeFolder(u"folder.txt");
+  EXPECT_FALSE(files.WriteFile(Ansi(u"missing\\memo.txt"), "x"));
+  EXPECT_FALSE(files.WriteFile(Ansi(u"folder.txt"), "x"));
+  EXPECT_FALSE(WriteTextFile(files, Ansi(u"missing\\memo.txt"), "x"));
+  EXPECT_EQ(Read(u"missing\\memo.txt"), std::nullopt);
+  EXPECT_TRUE(Win32FileSearch().Find(Path(u"folder.txt\\*")).empty());
+}
+
+TEST_F(Win32FilesTest, CopyReplacesAndReportsFailure) {
+  Win32Files files;
+  MakeFile(u"source.hwp", "new");
+  MakeFile(u"target.hwp", "old and longer");
+  EXPECT_TRUE(files.CopyFile(Ansi(u"source.hwp"), Ansi(u"target.hwp")));
+  EXPECT_EQ(Read(u"target.hwp"), std::string("new"));
+  EXPECT_FALSE(files.CopyFile(Ansi(u"absent.hwp"), Ansi(u"target.hwp")));
+  EXPECT_EQ(Read(u"target.hwp"), std::string("new"));
+}
+
+TEST_F(Win32FilesTest, FoldersAreCreatedOneLevelAtATime) {
+  Win32Files files;
+  EXPECT_TRUE(files.CreateDirectory(Ansi(u"TxtData")));
+  EXPECT_FALSE(files.CreateDirectory(Ansi(u"TxtData")));  // already there: harmless
+  EXPECT_FALSE(files.CreateDirectory(Ansi(u"a\\b")));
+  EXPECT_TRUE(files.WriteFile(Ansi(u"TxtData\\m.txt"), "x"));
+  EXPECT_TRUE(files.RemoveFile(Ansi(u"TxtData\\m.txt")));
+  EXPECT_FALSE(files.RemoveFile(Ansi(u"TxtData\\m.txt")));
+}
+
+TEST_F(Win32FileSearchTest, ListsEveryMatchingEntryButDotAndDotDot) {
+  MakeFile(u"a.txt");
+  MakeFile(u"hidden.txt");
+  ASSERT_TRUE(SetFileAttributesW(Wide(Path(u"hidden.txt")), FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM));
+  MakeFolder(u"old.txt");
+  MakeFile(u"notes.doc");
+  Win32FileSearch search;
+  std::vector<Text> found = search.Find(Path(u"*.txt"));
+  std::sort(found.begin(), found.end());
+  EXPECT_EQ(found, (std::vector<Text>{u"a.txt", u"hidden.txt", u"old.txt"}));
+
+  std::vector<Text> all = search.Find(Path(u"*"));
+  EXPECT_EQ(all.size(), 4u);
+  EXPECT_EQ(std::count(all.begin(), all.end(), Text(u".")), 0);
+  EXPECT_EQ(std::count(all.begin(), all.end(), Text(u"..")), 0);
+  EXPECT_TRUE(search.Find(Path(u"absent\\*.txt")).empty());
+}
+
+// The list command over the real file system: the folder named old.txt is
+// listed like a file, and the list file holds one record in search order.
+TEST_F(Win32FileSearchTest, ListFileOverRealFolders) {
+  struct FixedEnvironment : Environment {
+    Text exe;
+    Text ExecutablePath() override { return exe; }
+    Text Argument1() override { return Text(); }
+  } environment;
+  environment.exe = Path(u"Sample.exe");
+  struct RecordingMovie : Movie {
+    std::vector<Text> values;
+    void SetVariable(const Text&, const Text& value) override { values.push_back(value); }
+  } movie;
+  MakeFolder(u"TxtData");
+  MakeFile(u"TxtData\\memo1.txt");
+  MakeFolder(u"TxtData\\old.txt");
+  Win32Files files;
+  Win32FileSearch search;
+  Win32Drives drives;
+  struct Unused : BookWindow, PopupOpener, Shell, SaveDialog, Messages {
+    void Maximize() override {}
+    void Close() override {}
+    void BringToFront() override {}
+    void ShowPopUpForm(const Text&) override {}
+    void Open(ShellOwner, const std::string&, const std::string&, const std::string&, int) override {}
+    void SetFilter(const Text&) override {}
+    Text Filter() const override { return Text(); }
+    void SetFileName(const Text&) override {}
+    bool Execute() override { return false; }
+    Text FileName() const override { return Text(); }
+    void ShowMessage(const Text&) override {}
+  } unused;
+  CommandPorts ports{unused, movie, unused, unused, unused, unused, unused, files, search, drives, environment};
+
+  TxtListSaveToFile(u"TxtData@@@.txt", ports);
+  std::optional<std::string> record = Read(u"TxtData\\TxtList.txt");
+  ASSERT_TRUE(record.has_value());
+  EXPECT_TRUE(*record == "&name=memo1,old&" || *record == "&name=old,memo1&") << *record;
+
+  SearchList(u"TxtData", ports);
+  ASSERT_EQ(movie.values.size(), 1u);
+  EXPECT_NE(movie.values[0].find(u"TxtList.txt@@@"), Text::npos);
+
+  // A list file in a missing folder is dropped without a trace.
+  TxtListSaveToFile(u"absent@@@.txt", ports);
+  EXPECT_EQ(Read(u"absent\\TxtList.txt"), std::nullopt);
+}
+
+TEST(Win32Environment, NamesThisProgram) {
+  Text path = Win32Environment().ExecutablePath();
+  EXPECT_EQ(LowerCaseAscii(ExtractFileName(path)), u"unit_os.exe");
+}
+
+}  // namespace
+}  // namespace vellix
