@@ -42,9 +42,9 @@ const char* DescribeTrailerError(TrailerError error) {
     case TrailerError::Unreadable:
       return "the trailer could not be read";
     case TrailerError::ZeroLength:
-      return "trailer gives length 0: no installer appended";
+      return "the trailer gives length 0";
     case TrailerError::LengthTooLarge:
-      return "trailer gives a length larger than the file: no installer appended";
+      return "the trailer gives a length larger than the file";
   }
   return "unknown trailer error";
 }
