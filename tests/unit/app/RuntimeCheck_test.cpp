@@ -137,7 +137,7 @@ struct CheckRig {
 struct RuntimeCheckTest : ::testing::Test, CheckRig {};
 
 TEST(DecideInstall, FollowsTheRegistrationTable) {
-  const Text current = u"C:\\WINDOWS\\system32\\Macromed\\Flash\\Flash10c.ocx";
+  const Text current = u"C:\\WINDOWS\\system32\\Flash\\Flash10c.ocx";
   const Text outdated = u"C:\\Windows\\System32\\Flash\\Flash10a.ocx";
   struct Case {
     const char* name;
@@ -159,7 +159,7 @@ TEST(DecideInstall, FollowsTheRegistrationTable) {
       {"flash only in the folder", u"C:\\Flash\\player.ocx", {u"C:\\Flash\\player.ocx"}, InstallReason::None, true},
       {"no flash in the path", u"C:\\Player\\player.ocx", {u"C:\\Player\\player.ocx"}, InstallReason::NotFlash, true},
       // The value is taken unexpanded, so it names no file.
-      {"environment reference", u"%SystemRoot%\\System32\\Macromed\\Flash\\Flash10c.ocx", {current},
+      {"environment reference", u"%SystemRoot%\\System32\\Flash\\Flash10c.ocx", {current},
        InstallReason::FileMissing, true},
   };
   for (const auto& c : cases) {
