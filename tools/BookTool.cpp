@@ -121,7 +121,7 @@ int Pack(const std::vector<std::string>& args, std::ostream& out, std::ostream& 
   const std::string installer = ReadBytes(installerPath, "installer");
   if (launcher.empty()) throw ToolError{"the launcher is empty: " + Show(launcherPath)};
   if (installer.empty()) throw ToolError{"the installer is empty, there is nothing to append: " + Show(installerPath)};
-  if (static_cast<std::uint64_t>(installer.size()) > 0xFFFFFFFFull) throw ToolError{"the installer is larger than 4 GB: " + Show(installerPath)};
+  if (installer.size() != static_cast<std::uint32_t>(installer.size())) throw ToolError{"the installer is larger than 4 GB: " + Show(installerPath)};
   if (!IsWindowsExecutable(launcher)) err << "warning: the launcher is not a Windows executable\n";
   if (!IsWindowsExecutable(installer)) err << "warning: the installer is not a Windows executable\n";
   MemorySource launcherSource(launcher);
