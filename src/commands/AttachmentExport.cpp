@@ -52,7 +52,7 @@ Text LookUpFilter(const FilterRow (&table)[N], const Text& fileName) {
 std::optional<bool> SaveCopy(SaveDialog& dialog, Files& files, const Text& source, const Text& name) {
   dialog.SetFileName(name);
   if (!dialog.Execute()) return std::nullopt;
-  return files.CopyFile(ToAnsi(source), ToAnsi(dialog.FileName()));
+  return files.Copy(ToAnsi(source), ToAnsi(dialog.FileName()));
 }
 
 }  // namespace

@@ -37,7 +37,7 @@ void SaveTextFile(const Text& tail, const Text& rawTail, const CommandPorts& por
     ports.movie.SetVariable(u"saveSuccess", u"fail");
     return;
   }
-  ports.files.CreateDirectory(ToAnsi(*root + kMemoFolder));
+  ports.files.CreateFolder(ToAnsi(*root + kMemoFolder));
   // A memo that could not be stored completely is reported as failed.
   bool written = WriteTextFile(ports.files, ToAnsi(*root + kMemoFolder + u"\\" + fileName), ToAnsi(memo));
   ports.movie.SetVariable(u"saveSuccess", written ? u"success" : u"fail");

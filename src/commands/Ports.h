@@ -3,9 +3,6 @@
 // interface per concern. The Win32 layer implements them; tests use fakes that
 // record every call. Texts are UTF-16; std::string parameters carry bytes in
 // the system's ANSI code page, exactly as the 8-bit Windows calls take them.
-//
-// Files_win.cpp includes <windows.h>, whose CopyFile and CreateDirectory are
-// macros; include this header before it there and undefine them.
 #include <string>
 #include <vector>
 
@@ -73,13 +70,13 @@ class Files {
  public:
   virtual ~Files() = default;
   // Copies, replacing a file already at `destination`.
-  virtual bool CopyFile(const std::string& source, const std::string& destination) = 0;
+  virtual bool Copy(const std::string& source, const std::string& destination) = 0;
   // One level only.
-  virtual bool CreateDirectory(const std::string& path) = 0;
+  virtual bool CreateFolder(const std::string& path) = 0;
   // Creates or empties the file and writes `bytes` unchanged (binary). False
   // when the file cannot be created or a write or the close fails.
-  virtual bool WriteFile(const std::string& path, const std::string& bytes) = 0;
-  virtual bool RemoveFile(const std::string& path) = 0;
+  virtual bool Write(const std::string& path, const std::string& bytes) = 0;
+  virtual bool Remove(const std::string& path) = 0;
 };
 
 // The wide-character directory search.

@@ -13,8 +13,8 @@ std::string ToTextModeBytes(const std::string& bytes) {
 }
 
 bool WriteTextFile(Files& files, const std::string& path, const std::string& bytes) {
-  if (files.WriteFile(path, ToTextModeBytes(bytes))) return true;
-  files.RemoveFile(path);
+  if (files.Write(path, ToTextModeBytes(bytes))) return true;
+  files.Remove(path);
   return false;
 }
 

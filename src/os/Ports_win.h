@@ -23,10 +23,10 @@ class Win32Shell : public Shell {
 // CopyFileA, CreateDirectoryA, the C runtime's binary streams, DeleteFileA.
 class Win32Files : public Files {
  public:
-  bool CopyFile(const std::string& source, const std::string& destination) override;
-  bool CreateDirectory(const std::string& path) override;
-  bool WriteFile(const std::string& path, const std::string& bytes) override;
-  bool RemoveFile(const std::string& path) override;
+  bool Copy(const std::string& source, const std::string& destination) override;
+  bool CreateFolder(const std::string& path) override;
+  bool Write(const std::string& path, const std::string& bytes) override;
+  bool Remove(const std::string& path) override;
 };
 
 // FindFirstFileW / FindNextFileW.

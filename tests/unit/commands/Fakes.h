@@ -126,23 +126,23 @@ class FakeMessages : public Messages {
 class FakeFiles : public Files {
  public:
   explicit FakeFiles(Journal& journal) : journal_(journal) {}
-  bool CopyFile(const std::string& source, const std::string& destination) override {
+  bool Copy(const std::string& source, const std::string& destination) override {
     journal_.push_back("files.copy " + ShowBytes(source) + " -> " + ShowBytes(destination) +
                        (copySucceeds ? "" : " (fails)"));
     return copySucceeds;
   }
-  bool CreateDirectory(const std::string& path) override {
+  bool CreateFolder(const std::string& path) override {
     journal_.push_back("files.mkdir " + ShowBytes(path));
     return true;
   }
   // A failing write may leave a partial file behind, as a full medium does.
-  bool WriteFile(const std::string& path, const std::string& bytes) override {
+  bool Write(const std::string& path, const std::string& bytes) override {
     bool fails = writesFail || failingWrites.count(path) > 0;
     journal_.push_back("files.write " + ShowBytes(path) + " [" + ShowBytes(bytes) + "]" + (fails ? " (fails)" : ""));
     contents[path] = fails ? bytes.substr(0, bytes.size() / 2) : bytes;
     return !fails;
   }
-  bool RemoveFile(const std::string& path) override {
+  bool Remove(const std::string& path) override {
     journal_.push_back("files.remove " + ShowBytes(path));
     return contents.erase(path) > 0;
   }

@@ -53,7 +53,7 @@ class TempFolder : public ::testing::Test {
   Text Path(const Text& name) const { return path_ + u"\\" + name; }
   std::string Ansi(const Text& name) const { return ToAnsi(Path(name)); }
   void MakeFolder(const Text& name) const { ASSERT_TRUE(CreateDirectoryW(Wide(Path(name)), nullptr)); }
-  void MakeFile(const Text& name, const std::string& bytes = "x") const { ASSERT_TRUE(Win32Files().WriteFile(Ansi(name), bytes)); }
+  void MakeFile(const Text& name, const std::string& bytes = "x") const { ASSERT_TRUE(Win32Files().Write(Ansi(name), bytes)); }
 
   // The file's bytes; none when it cannot be opened.
   std::optional<std::string> Read(const Text& name) const {
@@ -76,7 +76,7 @@ using Win32FileSearchTest = TempFolder;
 TEST_F(Win32FilesTest, WritesExactlyTheBytesGiven) {
   Win32Files files;
   const std::string memo("\x48\x65\x6C\x6C\x6F\x0D\x0A\x57\x6F\x72\x6C\x64", 12);
-  ASSERT_TRUE(files.WriteFile(Ansi(u"memo1.txt"), memo));
+  ASSERT_TRUE(files.Write(Ansi(u"memo1.txt"), memo));
   EXPECT_EQ(Read(u"memo1.txt"), memo);
 
   // Through the text-mode writer: LF gains its CR, a lone CR and Korean stay.
@@ -84,21 +84,21 @@ TEST_F(Win32FilesTest, WritesExactlyTheBytesGiven) {
   EXPECT_EQ(Read(u"memo2.txt"), std::string("\xB0\xA1\xB3\xAA\r\r\n\x1A"));
 
   // Replacing a longer file leaves nothing of it; empty bytes give an empty file.
-  ASSERT_TRUE(files.WriteFile(Ansi(u"memo1.txt"), ""));
+  ASSERT_TRUE(files.Write(Ansi(u"memo1.txt"), ""));
   EXPECT_EQ(Read(u"memo1.txt"), std::string());
 }
 
 TEST_F(Win32FilesTest, AnsiNamesReachTheFileSystemInCodePage949) {
   ASSERT_EQ(GetACP(), 949u) << "the test prefix must use code page 949";
-  ASSERT_TRUE(Win32Files().WriteFile(Ansi(u"\uAC00\uB098.txt"), "k"));
+  ASSERT_TRUE(Win32Files().Write(Ansi(u"\uAC00\uB098.txt"), "k"));
   EXPECT_EQ(Win32FileSearch().Find(Path(u"*.txt")), std::vector<Text>{u"\uAC00\uB098.txt"});
 }
 
 TEST_F(Win32FilesTest, FailedWritesReportFalseAndLeaveNoFile) {
   Win32Files files;
   MakeFolder(u"folder.txt");
-  EXPECT_FALSE(files.WriteFile(Ansi(u"missing\\memo.txt"), "x"));
-  EXPECT_FALSE(files.WriteFile(Ansi(u"folder.txt"), "x"));
+  EXPECT_FALSE(files.Write(Ansi(u"missing\\memo.txt"), "x"));
+  EXPECT_FALSE(files.Write(Ansi(u"folder.txt"), "x"));
   EXPECT_FALSE(WriteTextFile(files, Ansi(u"missing\\memo.txt"), "x"));
   EXPECT_EQ(Read(u"missing\\memo.txt"), std::nullopt);
   EXPECT_TRUE(Win32FileSearch().Find(Path(u"folder.txt\\*")).empty());
@@ -108,20 +108,20 @@ TEST_F(Win32FilesTest, CopyReplacesAndReportsFailure) {
   Win32Files files;
   MakeFile(u"source.hwp", "new");
   MakeFile(u"target.hwp", "old and longer");
-  EXPECT_TRUE(files.CopyFile(Ansi(u"source.hwp"), Ansi(u"target.hwp")));
+  EXPECT_TRUE(files.Copy(Ansi(u"source.hwp"), Ansi(u"target.hwp")));
   EXPECT_EQ(Read(u"target.hwp"), std::string("new"));
-  EXPECT_FALSE(files.CopyFile(Ansi(u"absent.hwp"), Ansi(u"target.hwp")));
+  EXPECT_FALSE(files.Copy(Ansi(u"absent.hwp"), Ansi(u"target.hwp")));
   EXPECT_EQ(Read(u"target.hwp"), std::string("new"));
 }
 
 TEST_F(Win32FilesTest, FoldersAreCreatedOneLevelAtATime) {
   Win32Files files;
-  EXPECT_TRUE(files.CreateDirectory(Ansi(u"TxtData")));
-  EXPECT_FALSE(files.CreateDirectory(Ansi(u"TxtData")));  // already there: harmless
-  EXPECT_FALSE(files.CreateDirectory(Ansi(u"a\\b")));
-  EXPECT_TRUE(files.WriteFile(Ansi(u"TxtData\\m.txt"), "x"));
-  EXPECT_TRUE(files.RemoveFile(Ansi(u"TxtData\\m.txt")));
-  EXPECT_FALSE(files.RemoveFile(Ansi(u"TxtData\\m.txt")));
+  EXPECT_TRUE(files.CreateFolder(Ansi(u"TxtData")));
+  EXPECT_FALSE(files.CreateFolder(Ansi(u"TxtData")));  // already there: harmless
+  EXPECT_FALSE(files.CreateFolder(Ansi(u"a\\b")));
+  EXPECT_TRUE(files.Write(Ansi(u"TxtData\\m.txt"), "x"));
+  EXPECT_TRUE(files.Remove(Ansi(u"TxtData\\m.txt")));
+  EXPECT_FALSE(files.Remove(Ansi(u"TxtData\\m.txt")));
 }
 
 TEST_F(Win32FileSearchTest, ListsEveryMatchingEntryButDotAndDotDot) {
