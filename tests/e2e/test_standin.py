@@ -35,8 +35,13 @@ class StandinThroughAtlHost(harness.WineTestCase):
                 fscommand("reload", harness.windows_path(cls.second)),
                 fscommand("never", "raised"),
             ))
+        # Bytes that are no script at all: every line is reported, none runs.
+        cls.garbage = os.path.join(cls.tmp, "garbage.swf")
+        with open(cls.garbage, "wb") as f:
+            f.write(b"\x00\xff\xfe fscommand\x00\n\xc3(\nwait 99999999999\nwait -1\nkey 999\n"
+                    b"roundtrip x y\nroundtrip 0 a\tb\nprobe now\n" + b"\xff" * 70000)
         movies = ["about:blank", harness.windows_path(os.path.join(cls.tmp, "missing.swf")),
-                  harness.windows_path(cls.first)]
+                  harness.windows_path(cls.garbage), harness.windows_path(cls.first)]
         running = harness.start(os.path.join(harness.BIN, "smokehost.exe"), movies)
         # A picture for people, taken during the pause after the key press.
         if harness.wait_until(lambda: any(e.kind == "key" for e in harness.parse_standin_log(running.standin_log)),
@@ -56,15 +61,18 @@ class StandinThroughAtlHost(harness.WineTestCase):
         r = self.result
         scripts = [e.values for e in r.of_kind("script", 1)]
         self.assertEqual([v[0] for v in scripts],
-                         ["blank", "missing", "load", "start", "abandon", "load", "start"],
+                         ["blank", "missing", "load", "load", "start", "abandon", "load", "start"],
                          r.describe())
-        self.assertEqual(scripts[2][1:], [harness.windows_path(self.first), "9"])
-        self.assertEqual(scripts[5][1:], [harness.windows_path(self.second), "2"])
+        self.assertEqual(scripts[2][1:], [harness.windows_path(self.garbage), "0"])
+        self.assertEqual(scripts[3][1:], [harness.windows_path(self.first), "9"])
+        self.assertEqual(scripts[6][1:], [harness.windows_path(self.second), "2"])
         errors = [e.values for e in r.of_kind("script-error", 1)]
-        self.assertEqual(errors, [["5", "jump 3"], ["6", "wait soon"]])
+        self.assertEqual([line for line, _ in errors], ["1", "2", "3", "4", "5", "6", "7", "8", "9", "5", "6"])
+        self.assertEqual(errors[-2:], [["5", "jump 3"], ["6", "wait soon"]])
         puts = [e.values[2] for e in r.of_kind("put", 1) if e.values[0] == "Movie"]
         self.assertEqual(puts, ["about:blank", harness.windows_path(os.path.join(self.tmp, "missing.swf")),
-                                harness.windows_path(self.first), harness.windows_path(self.second)])
+                                harness.windows_path(self.garbage), harness.windows_path(self.first),
+                                harness.windows_path(self.second)])
 
     def test_events_reach_the_sink_in_order(self):
         r = self.result
