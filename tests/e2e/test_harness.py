@@ -20,6 +20,16 @@ class LauncherBook(harness.WineTestCase):
                     self.assertEqual(probe.fields()["screen"], "%d,%d" % screen)
 
 
+class HungRun(harness.WineTestCase):
+    def test_is_killed_and_the_next_run_still_works(self):
+        hung = harness.run(os.path.join(harness.BIN, "smokehost.exe"), ["about:blank"], timeout=3)
+        self.assertTrue(hung.timed_out)
+        self.assertEqual(hung.of_kind("script")[0].values, ["blank"])
+        after = harness.run(os.path.join(harness.BIN, "smokehost.exe"), ["about:blank"], timeout=3)
+        self.assertTrue(after.timed_out)
+        self.assertTrue(after.of_kind("shown"), after.describe())
+
+
 class ShellOpensReachTheRecorder(harness.WineTestCase):
     def test_file_type_and_protocols(self):
         document = os.path.join(self.tmp, "메모 1" + harness.DOC_EXTENSION)

@@ -17,7 +17,7 @@ class StandinThroughAtlHost(harness.WineTestCase):
         super().setUpClass()
         cls.second = os.path.join(cls.tmp, "두번째.swf")
         with open(cls.second, "w", encoding="utf-8") as f:
-            f.write(script(fscommand("second", "a/b\\c"), fscommand("quit")))
+            f.write(script(fscommand("second", "a/b\\c"), fscommand("focus"), fscommand("quit")))
         cls.first = os.path.join(cls.tmp, "first.swf")
         with open(cls.first, "w", encoding="utf-8-sig", newline="\r\n") as f:
             f.write(script(
@@ -65,7 +65,7 @@ class StandinThroughAtlHost(harness.WineTestCase):
                          r.describe())
         self.assertEqual(scripts[2][1:], [harness.windows_path(self.garbage), "0"])
         self.assertEqual(scripts[3][1:], [harness.windows_path(self.first), "9"])
-        self.assertEqual(scripts[6][1:], [harness.windows_path(self.second), "2"])
+        self.assertEqual(scripts[6][1:], [harness.windows_path(self.second), "3"])
         errors = [e.values for e in r.of_kind("script-error", 1)]
         self.assertEqual([line for line, _ in errors], ["1", "2", "3", "4", "5", "6", "7", "8", "9", "5", "6"])
         self.assertEqual(errors[-2:], [["5", "jump 3"], ["6", "wait soon"]])
@@ -77,7 +77,7 @@ class StandinThroughAtlHost(harness.WineTestCase):
     def test_events_reach_the_sink_in_order(self):
         r = self.result
         expected = [("hello\tx", "world\n한글 {braces}"), ("", ""), ("ping", ""), ("ping", ""), ("ping", ""),
-                    ("reload", harness.windows_path(self.second)), ("second", "a/b\\c"), ("quit", "")]
+                    ("reload", harness.windows_path(self.second)), ("second", "a/b\\c"), ("focus", ""), ("quit", "")]
         self.assertEqual(r.events(1), expected, r.describe())
         # The host echoes each event inside it; the key press reaches the form.
         echoes = [(e.values[1], e.values[2:]) for e in r.of_kind("setvar", 1) if e.values[0] == "echo"]
@@ -106,7 +106,7 @@ class StandinThroughAtlHost(harness.WineTestCase):
     def test_teardown_outside_events(self):
         r = self.result
         kinds = [e.kind for e in r.standin if e.instance == 1]
-        for kind in ("create", "advise", "activate", "unadvise", "release"):
+        for kind in ("create", "advise", "activate", "focus", "unadvise", "release"):
             self.assertIn(kind, kinds)
         self.assertEqual(kinds[-1], "release")
         self.assertFalse([e for e in r.standin if "during-event" in e.values])

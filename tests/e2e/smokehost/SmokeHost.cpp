@@ -5,6 +5,7 @@
 // Host behaviour the scripts rely on:
 //   any FSCommand        SetVariable("echo", command + "|" + args), in the event
 //   command "reload"     sets Movie to args, in the event
+//   command "focus"      gives the control's window the input focus
 //   command "quit"       closes the window after the event (posted)
 //   WM_CHAR on the frame SetVariable("key", character code)
 // It logs to the stand-in's log as instance 0, kind "host".
@@ -101,6 +102,13 @@ class Sink : public IDispatch {
     if (command == L"reload") {
       hr = PutMovie(args);
       if (FAILED(hr)) HostLog("movie-failed", {Hex(hr)});
+    } else if (command == L"focus") {
+      IOleWindow* window = nullptr;
+      HWND hwnd = nullptr;
+      if (SUCCEEDED(g_flash->QueryInterface(IID_IOleWindow, reinterpret_cast<void**>(&window)))) {
+        if (SUCCEEDED(window->GetWindow(&hwnd))) SetFocus(hwnd);
+        window->Release();
+      }
     } else if (command == L"quit") {
       PostMessageW(g_frame, WM_CLOSE, 0, 0);
     }
