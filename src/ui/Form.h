@@ -87,7 +87,8 @@ class Form : public Window {
   void SetFocus();
 
   std::function<void()> OnCreate;
-  // Each time the window becomes visible.
+  // Each time Show (or the application's Run) makes the hidden window
+  // visible, just before it appears.
   std::function<void()> OnShow;
   std::function<void(CloseAction&)> OnClose;
   // Characters typed while the form itself has the focus; set the key to 0 to
@@ -107,7 +108,7 @@ class Form : public Window {
   friend T* MakeForm(Args&&... args);
   friend class Application;
 
-  void ShowWith(int showCommand);  // the main form's first show
+  void ShowWith(int showCommand);  // runs OnShow, then ShowWindow
   unsigned long FrameStyle() const;
   void ApplyFrameStyle();
   void ApplyFont();

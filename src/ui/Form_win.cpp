@@ -223,13 +223,18 @@ void Form::Show() {
     return;
   }
   switch (state_) {
-    case WindowState::Normal: ShowWindow(hwnd, SW_SHOWNORMAL); break;
-    case WindowState::Maximized: ShowWindow(hwnd, SW_SHOWMAXIMIZED); break;
-    case WindowState::Minimized: ShowWindow(hwnd, SW_SHOWMINIMIZED); break;
+    case WindowState::Normal: ShowWith(SW_SHOWNORMAL); break;
+    case WindowState::Maximized: ShowWith(SW_SHOWMAXIMIZED); break;
+    case WindowState::Minimized: ShowWith(SW_SHOWMINIMIZED); break;
   }
 }
 
 void Form::ShowWith(int showCommand) {
+  HWND hwnd = Handle();
+  if (!hwnd) return;
+  // OnShow runs here rather than on WM_SHOWWINDOW, which Windows leaves out
+  // when a window is shown maximised or minimised.
+  if (!IsWindowVisible(hwnd) && !destroying_ && OnShow) Guarded([this] { OnShow(); });
   if (Handle()) ShowWindow(Handle(), showCommand);
 }
 
@@ -287,11 +292,6 @@ bool Form::HandleMessage(unsigned message, std::uintptr_t wParam, std::intptr_t 
       delete this;  // nothing of this object is touched below
       result = 0;
       return true;
-
-    case WM_SHOWWINDOW:
-      // Shown by a ShowWindow call (not by the owner being restored).
-      if (wParam && lParam == 0 && !destroying_ && OnShow) OnShow();
-      return false;
 
     case WM_CHAR:
       if (destroying_ || !OnKeyPress) return false;
