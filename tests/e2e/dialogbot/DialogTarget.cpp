@@ -19,6 +19,7 @@
 #include <shellapi.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <string>
 #include <vector>
 
