@@ -819,6 +819,41 @@ HRESULT Control::Raise(const std::string& command, const std::string& args) {
   return last;
 }
 
+namespace {
+
+// A fingerprint of the window's large icon: its size and an FNV-1a hash of its
+// colour pixels, so that tests can tell which icon a window shows.
+std::string IconFingerprint(HWND top) {
+  HICON icon = reinterpret_cast<HICON>(SendMessageW(top, WM_GETICON, ICON_BIG, 0));
+  if (!icon) icon = reinterpret_cast<HICON>(GetClassLongPtrW(top, GCLP_HICON));
+  if (!icon) return "none";
+  ICONINFO info = {};
+  if (!GetIconInfo(icon, &info)) return "invalid";
+  HBITMAP bitmap = info.hbmColor ? info.hbmColor : info.hbmMask;
+  BITMAP bm = {};
+  GetObjectW(bitmap, sizeof bm, &bm);
+  BITMAPINFO bi = {};
+  bi.bmiHeader.biSize = sizeof bi.bmiHeader;
+  bi.bmiHeader.biWidth = bm.bmWidth;
+  bi.bmiHeader.biHeight = -bm.bmHeight;
+  bi.bmiHeader.biPlanes = 1;
+  bi.bmiHeader.biBitCount = 32;
+  bi.bmiHeader.biCompression = BI_RGB;
+  std::vector<unsigned char> pixels(static_cast<size_t>(bm.bmWidth) * (bm.bmHeight > 0 ? bm.bmHeight : 0) * 4);
+  HDC dc = GetDC(nullptr);
+  if (!pixels.empty()) GetDIBits(dc, bitmap, 0, bm.bmHeight, pixels.data(), &bi, DIB_RGB_COLORS);
+  ReleaseDC(nullptr, dc);
+  if (info.hbmColor) DeleteObject(info.hbmColor);
+  if (info.hbmMask) DeleteObject(info.hbmMask);
+  unsigned long hash = 2166136261ul;
+  for (unsigned char b : pixels) hash = (hash ^ b) * 16777619ul;
+  char text[64];
+  std::snprintf(text, sizeof text, "%dx%d:%08lx", bm.bmWidth, bm.bmHeight, hash & 0xFFFFFFFFul);
+  return text;
+}
+
+}  // namespace
+
 void Control::Probe() {
   if (!hwnd_) {
     Log("probe", {"window=none"});
@@ -838,7 +873,8 @@ void Control::Probe() {
                 "owner=" + (owner ? WindowCaption(owner) : std::string()),
                 "hasowner=" + std::to_string(owner ? 1 : 0), "control=" + RectText(ctl),
                 "screen=" + std::to_string(GetSystemMetrics(SM_CXSCREEN)) + "," +
-                    std::to_string(GetSystemMetrics(SM_CYSCREEN))});
+                    std::to_string(GetSystemMetrics(SM_CYSCREEN)),
+                "icon=" + IconFingerprint(top)});
 }
 
 void Control::Resources() {
