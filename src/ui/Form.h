@@ -125,6 +125,8 @@ class Form : public Window {
   FontSpec font_;
   HFONT__* hfont_ = nullptr;
   HWND__* lastFocus_ = nullptr;  // focus restored when the form is activated again
+  int requestedWidth_ = 0;       // the last outer size the program set
+  int requestedHeight_ = 0;
 };
 
 // Makes a form of class T (constructor arguments, usually the owner) and runs

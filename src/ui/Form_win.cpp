@@ -77,8 +77,6 @@ void Form::SetCaption(const Text& caption) {
 void Form::SetBounds(int left, int top, int width, int height) {
   HWND hwnd = Handle();
   if (!hwnd) return;
-  // Windows keeps windows within the screen unless told otherwise; a size the
-  // program sets is kept even where it exceeds the screen.
   requestedWidth_ = width;
   requestedHeight_ = height;
   if (ShowsRestored(hwnd)) {
@@ -325,6 +323,8 @@ bool Form::HandleMessage(unsigned message, std::uintptr_t wParam, std::intptr_t 
       return false;
 
     case WM_GETMINMAXINFO: {
+      // Let the window take the size the program asked for, even beyond the
+      // screen plus frame that Windows would cut it to.
       auto* info = reinterpret_cast<MINMAXINFO*>(lParam);
       info->ptMaxTrackSize.x = std::max<LONG>(info->ptMaxTrackSize.x, requestedWidth_);
       info->ptMaxTrackSize.y = std::max<LONG>(info->ptMaxTrackSize.y, requestedHeight_);
@@ -334,17 +334,6 @@ bool Form::HandleMessage(unsigned message, std::uintptr_t wParam, std::intptr_t 
 
     case WM_GETFONT:
       result = reinterpret_cast<std::intptr_t>(hfont_);
-      return true;
-
-    case WM_GETMINMAXINFO:
-      // Bounds set by the program are applied in full, even where they exceed
-      // the screen; Windows would otherwise cut a window to the screen plus
-      // its frame.
-      if (auto* info = reinterpret_cast<MINMAXINFO*>(lParam)) {
-        info->ptMaxTrackSize.x = 0x7FFF;
-        info->ptMaxTrackSize.y = 0x7FFF;
-      }
-      result = 0;
       return true;
 
     case WM_DESTROY:

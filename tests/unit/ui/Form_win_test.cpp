@@ -301,6 +301,14 @@ TEST_F(FormTest, OuterBoundsAndFrames) {
     EXPECT_EQ(form.Width(), 500);
     EXPECT_EQ(form.Height(), 400);
 
+    // A size the program sets is kept even beyond the screen.
+    const int wide = GetSystemMetrics(SM_CXSCREEN) + 300, tall = GetSystemMetrics(SM_CYSCREEN) + 200;
+    form.SetBounds(-8, -19, wide, tall);
+    EXPECT_EQ(form.Left(), -8);
+    EXPECT_EQ(form.Top(), -19);
+    EXPECT_EQ(form.Width(), wide);
+    EXPECT_EQ(form.Height(), tall);
+
     // Bounds set while maximised are where the window returns to.
     form.SetWindowState(WindowState::Maximized);
     form.Show();
