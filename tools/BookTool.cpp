@@ -223,30 +223,11 @@ struct Scan {
 };
 
 Scan ScanAllPairs(const std::string& raw) {
-  const std::string data = ApplyTextModeRead(raw);
-  std::vector<char> buf(raw.size() + 1, '\0');
-  if (!data.empty()) std::memcpy(buf.data(), data.data(), data.size());
   Scan scan;
-  long key = -1;
-  long value = -1;
-  for (std::size_t i = 0; i < raw.size(); ++i) {
-    if (buf[i] == '=') {
-      value = static_cast<long>(i);
-      buf[i] = '\0';
-    }
-    if (buf[i] == '&' && value == -1) {
-      key = static_cast<long>(i);
-      buf[i] = '\0';
-    }
-    if (buf[i] == '&' && value != -1) {
-      buf[i] = '\0';
-      scan.pairs.push_back({FromAnsi(std::string(&buf[static_cast<std::size_t>(key + 1)])),
-                            FromAnsi(std::string(&buf[static_cast<std::size_t>(value + 1)]))});
-      key = -1;
-      value = -1;
-    }
-  }
-  scan.unclosedAtEnd = value != -1;
+  scan.unclosedAtEnd = ScanSettingsPairs(raw, [&scan](const Text& key, const Text& value, std::size_t) {
+    scan.pairs.push_back({key, value});
+    return true;
+  });
   return scan;
 }
 

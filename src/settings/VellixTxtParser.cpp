@@ -62,9 +62,7 @@ int VellixTxtParser::Parse(const Text& path) {
   return 0;
 }
 
-void VellixTxtParser::ParseBytes(const std::string& fileBytes) {
-  stoppedAtHeight_ = false;
-  unreadBytes_ = 0;
+bool ScanSettingsPairs(const std::string& fileBytes, const SettingsPairSink& onPair) {
   // The buffer is as long as the file, plus one zero byte; what text mode
   // removed (carriage returns, everything from byte 26 on) leaves zeros at
   // its end, and the scan walks those positions as well.
@@ -89,18 +87,27 @@ void VellixTxtParser::ParseBytes(const std::string& fileBytes) {
     if (buf[i] == '&' && value != -1) {
       buf[i] = '\0';
       // Each text runs to the next zero byte; buf[n] is always zero.
-      Text k = FromAnsi(std::string(&buf[static_cast<std::size_t>(key + 1)]));
-      Text v = FromAnsi(std::string(&buf[static_cast<std::size_t>(value + 1)]));
-      values_.emplace(k, std::move(v));  // a key already present keeps its first value
+      const Text k = FromAnsi(std::string(&buf[static_cast<std::size_t>(key + 1)]));
+      const Text v = FromAnsi(std::string(&buf[static_cast<std::size_t>(value + 1)]));
       key = -1;
       value = -1;
-      if (k == u"height") {
-        stoppedAtHeight_ = true;
-        unreadBytes_ = data.size() > i + 1 ? data.size() - (i + 1) : 0;
-        return;
-      }
+      if (!onPair(k, v, i + 1)) return false;
     }
   }
+  return value != -1;
+}
+
+void VellixTxtParser::ParseBytes(const std::string& fileBytes) {
+  stoppedAtHeight_ = false;
+  unreadBytes_ = 0;
+  const std::size_t dataSize = ApplyTextModeRead(fileBytes).size();
+  ScanSettingsPairs(fileBytes, [&](const Text& key, const Text& value, std::size_t end) {
+    values_.emplace(key, value);  // a key already present keeps its first value
+    if (key != u"height") return true;
+    stoppedAtHeight_ = true;
+    unreadBytes_ = dataSize > end ? dataSize - end : 0;
+    return false;
+  });
 }
 
 Text VellixTxtParser::GetValue(const Text& key) {

@@ -2,6 +2,7 @@
 // Reader of a book's settings file, Page_Var.txt: ampersand-delimited pairs
 // "&key=value&" in the ANSI code page, read in text mode. The reader knows
 // one key only: it stops after the pair keyed "height".
+#include <functional>
 #include <map>
 #include <string>
 
@@ -41,5 +42,12 @@ class VellixTxtParser {
 // The C runtime's text-mode reading rules applied to raw file bytes: every
 // carriage return is dropped and a byte 26 ends the data.
 std::string ApplyTextModeRead(const std::string& raw);
+
+// The reader's byte scan over the raw bytes of a settings file: `onPair` gets
+// every pair in file order, repeats included, with the offset just after its
+// closing "&" in the text-mode data; returning false stops the scan. The
+// result is true when the data ends inside a pair that never closes.
+using SettingsPairSink = std::function<bool(const Text& key, const Text& value, std::size_t end)>;
+bool ScanSettingsPairs(const std::string& fileBytes, const SettingsPairSink& onPair);
 
 }  // namespace vellix

@@ -21,6 +21,7 @@ const wchar_t kControlClass[] = L"VellixStandinControl";
 const wchar_t kTimerClass[] = L"VellixStandinTimer";
 const UINT kRunStep = WM_APP + 1;       // wParam: generation
 const UINT kNextRoundtrip = WM_APP + 2; // wParam: generation
+const UINT kNextEventTime = WM_APP + 3; // wParam: generation
 const UINT_PTR kPollTimer = 1;
 const UINT_PTR kWaitTimer = 2;
 const DISPID kDispMovie = 102;
@@ -696,6 +697,7 @@ void Control::StopScript() {
   running_ = false;
   roundtrip_ = nullptr;
   roundtripWaiting_ = false;
+  eventTime_ = nullptr;
 }
 
 void Control::PostNextStep() {
@@ -738,6 +740,12 @@ void Control::RunNextStep() {
       roundtripSamples_.clear();
       NextRoundtrip();
       break;
+    case StepKind::EventTime:
+      eventTime_ = &step;
+      eventTimeLeft_ = step.number;
+      eventTimeSamples_.clear();
+      NextEventTime();
+      break;
   }
 }
 
@@ -758,19 +766,56 @@ void Control::NextRoundtrip() {
   // Otherwise the reply or the poll timer's timeout moves on.
 }
 
-void Control::FinishRoundtrip() {
-  std::vector<double> s = roundtripSamples_;
+namespace {
+
+double MicrosBetween(const LARGE_INTEGER& from, const LARGE_INTEGER& to) {
+  LARGE_INTEGER frequency;
+  QueryPerformanceFrequency(&frequency);
+  return static_cast<double>(to.QuadPart - from.QuadPart) * 1e6 / static_cast<double>(frequency.QuadPart);
+}
+
+// min=, median= and max= of the samples in whole microseconds; nothing when empty.
+void AppendSummary(std::vector<double> s, std::vector<std::string>* values) {
+  if (s.empty()) return;
   std::sort(s.begin(), s.end());
   auto micros = [](double v) { return std::to_string(static_cast<long long>(v + 0.5)); };
-  std::vector<std::string> values = {"count=" + std::to_string(s.size()), "missed=" + std::to_string(roundtripMissed_)};
-  if (!s.empty()) {
-    values.push_back("min=" + micros(s.front()));
-    values.push_back("median=" + micros(s[s.size() / 2]));
-    values.push_back("max=" + micros(s.back()));
-  }
+  values->push_back("min=" + micros(s.front()));
+  values->push_back("median=" + micros(s[s.size() / 2]));
+  values->push_back("max=" + micros(s.back()));
+}
+
+}  // namespace
+
+void Control::FinishRoundtrip() {
+  std::vector<std::string> values = {"count=" + std::to_string(roundtripSamples_.size()),
+                                     "missed=" + std::to_string(roundtripMissed_)};
+  AppendSummary(roundtripSamples_, &values);
   Log("roundtrip", values);
   roundtrip_ = nullptr;
   PostNextStep();
+}
+
+// One raise per posted message, timed as a roundtrip sample is, from just
+// before the "event" line, but up to the return of the last sink's Invoke:
+// for commands that answer nothing.
+void Control::NextEventTime() {
+  if (!eventTime_) return;
+  if (eventTimeLeft_ <= 0) {
+    std::vector<std::string> values = {"count=" + std::to_string(eventTimeSamples_.size())};
+    AppendSummary(eventTimeSamples_, &values);
+    Log("eventtime", values);
+    eventTime_ = nullptr;
+    PostNextStep();
+    return;
+  }
+  --eventTimeLeft_;
+  unsigned generation = generation_;
+  LARGE_INTEGER start;
+  QueryPerformanceCounter(&start);
+  Raise(eventTime_->command, eventTime_->args);
+  if (generation != generation_) return;
+  eventTimeSamples_.push_back(MicrosBetween(start, invokeReturned_));
+  if (timerWnd_) PostMessageW(timerWnd_, kNextEventTime, generation_, 0);
 }
 
 HRESULT Control::Raise(const std::string& command, const std::string& args) {
@@ -811,6 +856,7 @@ HRESULT Control::Raise(const std::string& command, const std::string& args) {
     if (ex.bstrHelpFile) SysFreeString(ex.bstrHelpFile);
   }
   --inEvent_;
+  QueryPerformanceCounter(&invokeReturned_);
   char hr[16];
   std::snprintf(hr, sizeof hr, "0x%08lx", static_cast<unsigned long>(last));
   Log("event-return", {hr, "sinks=" + std::to_string(sinks.size())});
@@ -949,6 +995,13 @@ LRESULT Control::OnTimerMessage(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
       if (wp == generation_ && roundtrip_) {
         AddRef();
         NextRoundtrip();
+        Release();
+      }
+      return 0;
+    case kNextEventTime:
+      if (wp == generation_ && eventTime_) {
+        AddRef();
+        NextEventTime();
         Release();
       }
       return 0;

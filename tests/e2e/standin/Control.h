@@ -141,6 +141,7 @@ class Control final : public IOleObject,
   void RunNextStep();
   void NextRoundtrip();
   void FinishRoundtrip();
+  void NextEventTime();
   HRESULT Raise(const std::string& command, const std::string& args);
   void Probe();
   void Resources();
@@ -184,6 +185,10 @@ class Control final : public IOleObject,
   DWORD roundtripRaisedTick_ = 0;
   int roundtripMissed_ = 0;
   std::vector<double> roundtripSamples_;
+  const Step* eventTime_ = nullptr;
+  int eventTimeLeft_ = 0;
+  std::vector<double> eventTimeSamples_;
+  LARGE_INTEGER invokeReturned_{};  // set by Raise once every sink's Invoke has returned
 };
 
 }  // namespace vellix_e2e

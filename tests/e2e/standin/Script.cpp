@@ -111,8 +111,8 @@ Script ParseScript(const std::string& utf8) {
         }
       }
       if (!ok) ok = ParseNumber(rest, 1, 255, &step.number);
-    } else if (word == "roundtrip") {
-      step.kind = StepKind::Roundtrip;
+    } else if (word == "roundtrip" || word == "eventtime") {
+      step.kind = word == "roundtrip" ? StepKind::Roundtrip : StepKind::EventTime;
       size_t gap = rest.find(' ');
       ok = gap != std::string::npos && ParseNumber(rest.substr(0, gap), 1, 100000, &step.number);
       if (ok) SplitCommand(rest.substr(gap + 1), &step);

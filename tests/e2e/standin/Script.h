@@ -6,14 +6,14 @@
 
 namespace vellix_e2e {
 
-enum class StepKind { FsCommand, Wait, Probe, Resources, Key, Roundtrip };
+enum class StepKind { FsCommand, Wait, Probe, Resources, Key, Roundtrip, EventTime };
 
 struct Step {
   StepKind kind = StepKind::Probe;
   int line = 0;           // 1-based line in the script
-  std::string command;    // FsCommand, Roundtrip: UTF-8, escapes decoded
+  std::string command;    // FsCommand, Roundtrip, EventTime: UTF-8, escapes decoded
   std::string args;
-  int number = 0;         // Wait: milliseconds; Key: virtual key; Roundtrip: repetitions
+  int number = 0;         // Wait: milliseconds; Key: virtual key; Roundtrip, EventTime: repetitions
   int character = 0;      // Key: the character that the key types, 0 for none
 };
 
@@ -31,6 +31,7 @@ struct Script {
 //   # comment                 blank lines are skipped as well
 //   fscommand <command>TAB<args>
 //   roundtrip <n> <command>TAB<args>
+//   eventtime <n> <command>TAB<args>
 //   wait <ms>
 //   probe
 //   resources
