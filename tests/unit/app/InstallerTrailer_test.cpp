@@ -5,12 +5,13 @@
 
 #include "app/InstallerTrailer.h"
 #include "app/StdioFile.h"
-#include "TempFolder.h"
+#include "support/TempFolder.h"
 
 namespace vellix {
 namespace {
 
 using namespace std::string_literals;
+using testing::TempFolder;
 
 std::string Trailer(std::uint32_t n) {
   auto t = EncodeTrailer(n);
@@ -43,7 +44,7 @@ TEST(InstallerTrailer, FindsTheInstallerInRealFiles) {
   TempFolder dir;
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
-    auto file = StdioFile::Open(dir.Write("book.exe", c.file));
+    auto file = StdioFile::Open(dir.Write("book.exe", c.file).string());
     ASSERT_TRUE(file);
     std::optional<std::uint64_t> length = file->Length();
     ASSERT_TRUE(length);
@@ -75,7 +76,7 @@ TEST(InstallerTrailer, RejectsFilesWithoutAValidTrailer) {
   TempFolder dir;
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
-    auto file = StdioFile::Open(dir.Write("book.exe", c.file));
+    auto file = StdioFile::Open(dir.Write("book.exe", c.file).string());
     ASSERT_TRUE(file);
     AppendedInstaller found = FindAppendedInstaller(*file->Length(), *file);
     EXPECT_EQ(found.error, c.error);
@@ -88,7 +89,7 @@ TEST(InstallerTrailer, RejectsFilesWithoutAValidTrailer) {
 // past the end: the reads fail instead of inventing bytes.
 TEST(InstallerTrailer, ReadsNeverPassTheEndOfTheFile) {
   TempFolder dir;
-  auto file = StdioFile::Open(dir.Write("short.exe", "abcdef"));
+  auto file = StdioFile::Open(dir.Write("short.exe", "abcdef").string());
   ASSERT_TRUE(file);
   char buffer[8] = {};
   EXPECT_TRUE(file->ReadAt(2, buffer, 4));
@@ -96,13 +97,13 @@ TEST(InstallerTrailer, ReadsNeverPassTheEndOfTheFile) {
   EXPECT_FALSE(file->ReadAt(2, buffer, 5));
   EXPECT_FALSE(file->ReadAt(100, buffer, 1));
   EXPECT_FALSE(file->ReadAt(~std::uint64_t{0}, buffer, 1));
-  EXPECT_FALSE(StdioFile::Open((dir.path() / "missing.exe").string()));
+  EXPECT_FALSE(StdioFile::Open((dir.Path() / "missing.exe").string()));
 }
 
 TEST(InstallerTrailer, WholeFileWritesReportFailure) {
   TempFolder dir;
   const std::string data = "installer bytes";
-  std::string good = (dir.path() / "flash10.exe").string();
+  std::string good = (dir.Path() / "flash10.exe").string();
   EXPECT_TRUE(WriteWholeFile(good, data.data(), data.size()));
   auto back = StdioFile::Open(good);
   ASSERT_TRUE(back);
@@ -110,7 +111,7 @@ TEST(InstallerTrailer, WholeFileWritesReportFailure) {
 
   // The temporary folder's name taken by a file.
   dir.Write("temp", "not a folder");
-  EXPECT_FALSE(WriteWholeFile((dir.path() / "temp" / "flash10.exe").string(), data.data(), data.size()));
+  EXPECT_FALSE(WriteWholeFile((dir.Path() / "temp" / "flash10.exe").string(), data.data(), data.size()));
   EXPECT_FALSE(WriteWholeFile("", data.data(), data.size()));
 }
 
