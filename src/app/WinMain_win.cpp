@@ -3,6 +3,8 @@
 #include <windows.h>
 #include <shellapi.h>
 
+#include <cstdlib>
+
 #include "app/RuntimeCheck.h"
 #include "book/BookPaths.h"
 #include "book/VellixViewerMainFormUnit.h"
@@ -50,3 +52,11 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
   }
   return 0;
 }
+
+// The C++ runtime's default terminate handler prints the demangled type of an
+// uncaught exception to a console the program does not have, and brings the
+// whole demangler into the executable. No exception leaves WinMain, so a plain
+// abort serves.
+namespace __gnu_cxx {
+void __verbose_terminate_handler() { std::abort(); }
+}  // namespace __gnu_cxx

@@ -894,7 +894,7 @@ std::string IconFingerprint(HWND top) {
   unsigned long hash = 2166136261ul;
   for (unsigned char b : pixels) hash = (hash ^ b) * 16777619ul;
   char text[64];
-  std::snprintf(text, sizeof text, "%dx%d:%08lx", bm.bmWidth, bm.bmHeight, hash & 0xFFFFFFFFul);
+  std::snprintf(text, sizeof text, "%ldx%ld:%08lx", static_cast<long>(bm.bmWidth), static_cast<long>(bm.bmHeight), hash & 0xFFFFFFFFul);
   return text;
 }
 
