@@ -100,11 +100,11 @@ bool ScanSettingsPairs(const std::string& fileBytes, const SettingsPairSink& onP
 void VellixTxtParser::ParseBytes(const std::string& fileBytes) {
   stoppedAtHeight_ = false;
   unreadBytes_ = 0;
-  const std::size_t dataSize = ApplyTextModeRead(fileBytes).size();
   ScanSettingsPairs(fileBytes, [&](const Text& key, const Text& value, std::size_t end) {
     values_.emplace(key, value);  // a key already present keeps its first value
     if (key != u"height") return true;
     stoppedAtHeight_ = true;
+    const std::size_t dataSize = ApplyTextModeRead(fileBytes).size();
     unreadBytes_ = dataSize > end ? dataSize - end : 0;
     return false;
   });
