@@ -170,7 +170,14 @@ struct TopWindowCount {
   DWORD pid;
   int all;
   int visible;
+  int descendants;      // windows inside the process's top-level windows, at any depth
+  std::string classes;  // class names of the top-level windows, "," between them
 };
+
+BOOL CALLBACK CountChildWindow(HWND, LPARAM lp) {
+  ++*reinterpret_cast<int*>(lp);
+  return TRUE;
+}
 
 BOOL CALLBACK CountTopWindows(HWND hwnd, LPARAM lp) {
   auto* count = reinterpret_cast<TopWindowCount*>(lp);
@@ -179,8 +186,63 @@ BOOL CALLBACK CountTopWindows(HWND hwnd, LPARAM lp) {
   if (pid == count->pid) {
     ++count->all;
     if (IsWindowVisible(hwnd)) ++count->visible;
+    EnumChildWindows(hwnd, CountChildWindow, reinterpret_cast<LPARAM>(&count->descendants));
+    wchar_t name[128];
+    int n = GetClassNameW(hwnd, name, 128);
+    if (!count->classes.empty()) count->classes += ',';
+    count->classes += EscapeWide(name, n > 0 ? n : 0);
   }
   return TRUE;
+}
+
+int CountMessageOnlyWindows(DWORD processId) {
+  int n = 0;
+  HWND hwnd = nullptr;
+  while ((hwnd = FindWindowExW(HWND_MESSAGE, hwnd, nullptr, nullptr)) != nullptr) {
+    DWORD pid = 0;
+    GetWindowThreadProcessId(hwnd, &pid);
+    if (pid == processId) ++n;
+  }
+  return n;
+}
+
+// Wine's GetGuiResources counts nothing. Its GDI objects live in a handle
+// table that the process environment block points to (GdiSharedHandleTable,
+// offset 0x94 on 32 bits): 0x10000 entries of this layout, type 0 when free.
+struct WineGdiEntry {
+  unsigned long long object;
+  unsigned long owner;
+  unsigned short unique;  // bit 7: a stock object
+  unsigned char type;
+  unsigned char flags;
+  unsigned long long userPointer;
+};
+static_assert(sizeof(WineGdiEntry) == 24, "Wine's GDI handle entry is 24 bytes");
+
+// Counts of the live GDI objects that are not stock objects, by the table's
+// type number (1 DC, 4 region, 5 bitmap, 16 brush...); false outside Wine.
+bool WineGdiObjects(std::map<int, int>* byType) {
+#if defined(_M_IX86) || defined(__i386__)
+  HMODULE ntdll = GetModuleHandleW(L"ntdll.dll");
+  if (!ntdll || !GetProcAddress(ntdll, "wine_get_version")) return false;
+  const auto* teb = reinterpret_cast<const unsigned char*>(NtCurrentTeb());
+  const auto* peb = *reinterpret_cast<const unsigned char* const*>(teb + 0x30);
+  const auto* table = *reinterpret_cast<const WineGdiEntry* const*>(peb + 0x94);
+  const size_t entries = 0x10000;
+  MEMORY_BASIC_INFORMATION info = {};
+  if (!table || !VirtualQuery(table, &info, sizeof info) || info.State != MEM_COMMIT ||
+      reinterpret_cast<const unsigned char*>(info.BaseAddress) + info.RegionSize <
+          reinterpret_cast<const unsigned char*>(table + entries)) {
+    return false;
+  }
+  for (size_t i = 0; i < entries; ++i) {
+    if (table[i].type != 0 && !(table[i].unique & 0x80)) ++(*byType)[table[i].type];
+  }
+  return true;
+#else
+  (void)byType;
+  return false;
+#endif
 }
 
 }  // namespace
@@ -924,11 +986,27 @@ void Control::Probe() {
 }
 
 void Control::Resources() {
-  TopWindowCount count = {GetCurrentProcessId(), 0, 0};
+  TopWindowCount count = {GetCurrentProcessId(), 0, 0, 0, {}};
   EnumWindows(CountTopWindows, reinterpret_cast<LPARAM>(&count));
-  Log("resources", {"gdi=" + std::to_string(GetGuiResources(GetCurrentProcess(), GR_GDIOBJECTS)),
-                    "user=" + std::to_string(GetGuiResources(GetCurrentProcess(), GR_USEROBJECTS)),
-                    "visible=" + std::to_string(count.visible), "windows=" + std::to_string(count.all)});
+  std::vector<std::string> values = {
+      "gdi=" + std::to_string(GetGuiResources(GetCurrentProcess(), GR_GDIOBJECTS)),
+      "user=" + std::to_string(GetGuiResources(GetCurrentProcess(), GR_USEROBJECTS)),
+      "visible=" + std::to_string(count.visible), "windows=" + std::to_string(count.all),
+      "descendants=" + std::to_string(count.descendants),
+      "message-only=" + std::to_string(CountMessageOnlyWindows(count.pid)),
+      "classes=" + count.classes};
+  std::map<int, int> gdiTypes;
+  if (WineGdiObjects(&gdiTypes)) {
+    int total = 0;
+    std::string types;
+    for (const auto& t : gdiTypes) {
+      total += t.second;
+      types += (types.empty() ? "" : ",") + std::to_string(t.first) + ":" + std::to_string(t.second);
+    }
+    values.push_back("gdi-table=" + std::to_string(total));
+    values.push_back("gdi-types=" + types);
+  }
+  Log("resources", values);
 }
 
 void Control::PressKey(const Step& step) {
