@@ -103,6 +103,7 @@ def restore_standin(folder):
 
 class InstallerLog:
     def __init__(self, path):
+        self.path = path
         self.ran = []     # (time, own path, command line, own size)
         self.exits = []   # (time, exit code, registered)
         try:
@@ -115,6 +116,12 @@ class InstallerLog:
                 self.ran.append((int(values[0]), values[3], values[4], int(values[5])))
             elif len(values) >= 5 and values[2] == "exit":
                 self.exits.append((int(values[0]), int(values[3]), values[4]))
+
+    def describe(self):
+        try:
+            return "installer log:\n" + read(self.path).decode("utf-8", errors="replace")
+        except FileNotFoundError:
+            return "installer log: (none)"
 
 
 # ---- module set-up -----------------------------------------------------------
@@ -177,14 +184,19 @@ class RuntimeCheckCase(harness.WineTestCase):
                "VELLIX_INSTALLER_EXIT": str(exit_code)}
         if register_standin:
             env["VELLIX_INSTALLER_REGISTER"] = harness.STANDIN_WINDOWS_PATH
-        result = harness.run(book, env=env, timeout=30)
+        result = harness.run(book, env=env, timeout=20)
         seen = bot.wait() if bot else None
-        return result, InstallerLog(log), seen
+        log = InstallerLog(log)
+        result.installer_log = log
+        return result, log, seen
 
     def assertBookOpened(self, book, result):
-        self.assertCleanExit(result)
+        why = "%s\n%s\n(a message box that nobody answers keeps the book from opening)" % (
+            result.describe(), result.installer_log.describe())
+        self.assertFalse(result.timed_out, "the run timed out\n" + why)
+        self.assertEqual(result.exit_code, 0, why)
         movies = [e.values[2] for e in result.of_kind("put", 1) if e.values[0] == "Movie"]
-        self.assertEqual(movies, [harness.windows_path(book[:-len(".exe")] + ".swf")], result.describe())
+        self.assertEqual(movies, [harness.windows_path(book[:-len(".exe")] + ".swf")], why)
 
     def assertInstallerRanOnce(self, log, result):
         """One run of the extracted installer, whole and unquoted, finished
