@@ -319,5 +319,33 @@ class InstallerUnavailable(RuntimeCheckCase):
         self.assertEqual(read(temp_folder()), b"not a folder")
 
 
+class RuntimeStillMissing(RuntimeCheckCase):
+    """An installation that leaves no control registered: the book window
+    cannot make its Flash control, the error is shown once with the system's
+    text for it, and the program ends with exit code 0 without a window."""
+
+    def test_unregistered_control(self):
+        book = self.make_book("still-missing")
+        self.addCleanup(restore_standin, self.tmp)
+        register(self.tmp, None)
+        bot = dialogs.start_bot(dialogs.OK, count=2, timeout=8)
+        result, log, seen = self.run_book(book, bot=bot)
+        self.assertFalse(result.timed_out, result.describe())
+        self.assertEqual(result.exit_code, 0, result.describe())
+        self.assertInstallerRanOnceBeforeNothing(log, result)
+        self.assertEqual(len(seen.dialogs), 1, seen)
+        box = seen.dialogs[0]
+        self.assertEqual((box.kind, box.caption), ("message", CAPTION))
+        # The system's text for REGDB_E_CLASSNOTREG; Wine has none, and the
+        # error then names its code ("OLE error 80040154").
+        self.assertTrue("not registered" in box.text.lower() or "80040154" in box.text, box.text)
+        self.assertTrue(box.text.endswith("."), box.text)
+        self.assertEqual(result.of_kind("create"), [], "no control, no book window")
+
+    def assertInstallerRanOnceBeforeNothing(self, log, result):
+        self.assertEqual([(r[1], r[2]) for r in log.ran], [(INSTALLER_PATH, INSTALLER_PATH)], result.describe())
+        self.assertEqual(log.exits[0][2], "no")
+
+
 if __name__ == "__main__":
     unittest.main()
