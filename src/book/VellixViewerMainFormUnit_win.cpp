@@ -139,7 +139,7 @@ void TPlayerForm::FormCreate() {
   // book still opens with its movie.
   if (decision.conversionError) ui::App().ShowException(*decision.conversionError);
 
-  FlashPlayer->SetMovie(paths.movie);
+  if (decision.loadMovie) FlashPlayer->SetMovie(paths.movie);
 }
 
 void TPlayerForm::FormShow() {
