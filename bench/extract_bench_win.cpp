@@ -20,6 +20,7 @@
 #include <vector>
 
 #include "Rounds.h"
+#include "app/InstallerFiles_win.h"
 #include "app/InstallerTrailer.h"
 #include "app/RuntimeCheck.h"
 #include "app/StdioFile.h"
@@ -77,23 +78,10 @@ class NoControl : public ControlRegistration {
 
 // The system's files, as the viewer's own port uses them, except that the
 // running executable is the prepared book executable.
-class BenchFiles : public InstallerFiles {
+class BenchFiles : public WinInstallerFiles {
  public:
   explicit BenchFiles(Text bookExecutable) : book_(std::move(bookExecutable)) {}
-
-  std::string SystemDirectory() override {
-    char buffer[1024];
-    UINT n = GetSystemDirectoryA(buffer, sizeof buffer);
-    if (n == 0 || n >= sizeof buffer) return std::string();
-    return std::string(buffer, n);
-  }
-  void CreateFolder(const std::string& path) override { CreateDirectoryA(path.c_str(), nullptr); }
   Text ExecutablePath() override { return book_; }
-  std::unique_ptr<ReadableFile> OpenForReading(const std::string& path) override { return StdioFile::Open(path); }
-  bool WriteWholeFile(const std::string& path, const std::vector<std::uint8_t>& bytes) override {
-    return vellix::WriteWholeFile(path, bytes.data(), bytes.size());
-  }
-  bool Remove(const std::string& path) override { return DeleteFileA(path.c_str()) != 0; }
 
  private:
   Text book_;

@@ -4,6 +4,7 @@
 
 #include <vector>
 
+#include "app/InstallerFiles_win.h"
 #include "app/RuntimeCheck.h"
 #include "app/StdioFile.h"
 
@@ -74,37 +75,6 @@ class WinControlRegistration : public ControlRegistration {
   }
 };
 
-class WinInstallerFiles : public InstallerFiles {
- public:
-  std::string SystemDirectory() override {
-    char buffer[1024];
-    UINT n = GetSystemDirectoryA(buffer, sizeof buffer);
-    if (n == 0 || n >= sizeof buffer) return std::string();
-    return std::string(buffer, n);
-  }
-
-  void CreateFolder(const std::string& path) override { CreateDirectoryA(path.c_str(), nullptr); }
-
-  Text ExecutablePath() override {
-    std::vector<wchar_t> buffer(MAX_PATH);
-    for (;;) {
-      DWORD n = GetModuleFileNameW(nullptr, buffer.data(), static_cast<DWORD>(buffer.size()));
-      if (n == 0) return Text();
-      if (n < buffer.size()) return FromWide(buffer.data(), n);
-      if (buffer.size() >= 32768) return Text();
-      buffer.resize(buffer.size() * 2);
-    }
-  }
-
-  std::unique_ptr<ReadableFile> OpenForReading(const std::string& path) override { return StdioFile::Open(path); }
-
-  bool WriteWholeFile(const std::string& path, const std::vector<std::uint8_t>& bytes) override {
-    return vellix::WriteWholeFile(path, bytes.data(), bytes.size());
-  }
-
-  bool Remove(const std::string& path) override { return DeleteFileA(path.c_str()) != 0; }
-};
-
 HANDLE AsHandle(std::uintptr_t h) { return reinterpret_cast<HANDLE>(h); }
 
 class WinProcesses : public Processes {
@@ -141,6 +111,36 @@ class WinProcesses : public Processes {
 };
 
 }  // namespace
+
+std::string WinInstallerFiles::SystemDirectory() {
+  char buffer[1024];
+  UINT n = GetSystemDirectoryA(buffer, sizeof buffer);
+  if (n == 0 || n >= sizeof buffer) return std::string();
+  return std::string(buffer, n);
+}
+
+void WinInstallerFiles::CreateFolder(const std::string& path) { CreateDirectoryA(path.c_str(), nullptr); }
+
+Text WinInstallerFiles::ExecutablePath() {
+  std::vector<wchar_t> buffer(MAX_PATH);
+  for (;;) {
+    DWORD n = GetModuleFileNameW(nullptr, buffer.data(), static_cast<DWORD>(buffer.size()));
+    if (n == 0) return Text();
+    if (n < buffer.size()) return FromWide(buffer.data(), n);
+    if (buffer.size() >= 32768) return Text();
+    buffer.resize(buffer.size() * 2);
+  }
+}
+
+std::unique_ptr<ReadableFile> WinInstallerFiles::OpenForReading(const std::string& path) {
+  return StdioFile::Open(path);
+}
+
+bool WinInstallerFiles::WriteWholeFile(const std::string& path, const std::vector<std::uint8_t>& bytes) {
+  return vellix::WriteWholeFile(path, bytes.data(), bytes.size());
+}
+
+bool WinInstallerFiles::Remove(const std::string& path) { return DeleteFileA(path.c_str()) != 0; }
 
 void EnsureFlashRuntime(const ShowMessage& show) {
   WinControlRegistration registration;
