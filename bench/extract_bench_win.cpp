@@ -95,13 +95,15 @@ class NoProcesses : public Processes {
   const std::string* expected = nullptr;
   bool matched = false;
 
-  std::optional<ProcessHandles> Start(const std::string& commandLine) override {
+  struct Ended : StartedProcess {
+    void WaitForExit() override {}
+    std::optional<std::uint32_t> ExitCode() override { return 0u; }
+  };
+
+  std::unique_ptr<StartedProcess> Start(const std::string& commandLine) override {
     if (expected) matched = ReadAll(commandLine) == *expected;
-    return ProcessHandles{1, 1};
+    return std::make_unique<Ended>();
   }
-  void WaitForExit(const ProcessHandles&) override {}
-  std::optional<std::uint32_t> ExitCode(const ProcessHandles&) override { return 0u; }
-  void Close(const ProcessHandles&) override {}
 };
 
 bool WriteBytes(const Text& path, const std::vector<std::uint8_t>& a, const std::vector<std::uint8_t>& b = {}) {

@@ -89,15 +89,17 @@ RuntimeCheckOutcome Install(InstallerFiles& files, Processes& processes, const S
   // The folder routine runs again for the command line, recreating the
   // folder should it have gone meanwhile.
   const std::string commandLine = TemporaryFolder(files) + kInstallerName;
-  std::optional<ProcessHandles> process = processes.Start(commandLine);
-  if (!process) {
-    files.Remove(installerPath);
-    show(InstallerNotStartedMessage(FromAnsi(commandLine)));
-    return RuntimeCheckOutcome::InstallerNotStarted;
-  }
-  processes.WaitForExit(*process);
-  std::optional<std::uint32_t> exitCode = processes.ExitCode(*process);
-  processes.Close(*process);
+  std::optional<std::uint32_t> exitCode;
+  {
+    std::unique_ptr<StartedProcess> process = processes.Start(commandLine);
+    if (!process) {
+      files.Remove(installerPath);
+      show(InstallerNotStartedMessage(FromAnsi(commandLine)));
+      return RuntimeCheckOutcome::InstallerNotStarted;
+    }
+    process->WaitForExit();
+    exitCode = process->ExitCode();
+  }  // its handles are closed here
 
   RuntimeCheckOutcome outcome = RuntimeCheckOutcome::Installed;
   if (!exitCode) {

@@ -46,23 +46,22 @@ class InstallerFiles {
   virtual bool Remove(const std::string& path) = 0;
 };
 
-// Handles of a started process, opaque to the core.
-struct ProcessHandles {
-  std::uintptr_t process = 0;
-  std::uintptr_t thread = 0;
+// A process the check started; its handles are closed when it is destroyed.
+class StartedProcess {
+ public:
+  virtual ~StartedProcess() = default;
+  // Waits without time limit.
+  virtual void WaitForExit() = 0;
+  // Empty when the exit code cannot be had.
+  virtual std::optional<std::uint32_t> ExitCode() = 0;
 };
 
 class Processes {
  public:
   virtual ~Processes() = default;
   // Starts `commandLine` (the program named by the command line itself, no
-  // inherited handles, default flags); empty when it could not be started.
-  virtual std::optional<ProcessHandles> Start(const std::string& commandLine) = 0;
-  // Waits without time limit.
-  virtual void WaitForExit(const ProcessHandles& process) = 0;
-  // Empty when the exit code cannot be had.
-  virtual std::optional<std::uint32_t> ExitCode(const ProcessHandles& process) = 0;
-  virtual void Close(const ProcessHandles& process) = 0;
+  // inherited handles, default flags); null when it could not be started.
+  virtual std::unique_ptr<StartedProcess> Start(const std::string& commandLine) = 0;
 };
 
 // The plain message box: the text, the application title as caption, OK.

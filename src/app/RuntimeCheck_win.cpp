@@ -7,6 +7,8 @@
 #include "app/InstallerFiles_win.h"
 #include "app/RuntimeCheck.h"
 #include "app/StdioFile.h"
+#include "os/Handles_win.h"
+#include "os/Ports_win.h"
 
 namespace vellix {
 
@@ -14,20 +16,7 @@ namespace {
 
 const wchar_t kServerKey[] = L"CLSID\\{D27CDB6E-AE6D-11cf-96B8-444553540000}\\InprocServer32";
 
-class RegistryKey {
- public:
-  RegistryKey() = default;
-  ~RegistryKey() {
-    if (key_) RegCloseKey(key_);
-  }
-  RegistryKey(const RegistryKey&) = delete;
-  RegistryKey& operator=(const RegistryKey&) = delete;
-  HKEY* out() { return &key_; }
-  HKEY get() const { return key_; }
-
- private:
-  HKEY key_ = nullptr;
-};
+using win::RegistryKey;
 
 std::wstring ToWide(const Text& text) { return std::wstring(text.begin(), text.end()); }
 Text FromWide(const wchar_t* s, std::size_t n) { return Text(s, s + n); }
@@ -36,20 +25,20 @@ class WinControlRegistration : public ControlRegistration {
  public:
   std::optional<Text> ReadServerPath() override {
     RegistryKey key;
-    LONG opened = RegOpenKeyExW(HKEY_CLASSES_ROOT, kServerKey, 0, KEY_READ, key.out());
+    LONG opened = RegOpenKeyExW(HKEY_CLASSES_ROOT, kServerKey, 0, KEY_READ, key.Put());
     if (opened == ERROR_FILE_NOT_FOUND) return Text();
     if (opened != ERROR_SUCCESS) return std::nullopt;
     // The value may change between asking for its size and reading it.
     for (int attempt = 0; attempt < 4; ++attempt) {
       DWORD type = 0;
       DWORD bytes = 0;
-      LONG asked = RegQueryValueExW(key.get(), nullptr, nullptr, &type, nullptr, &bytes);
+      LONG asked = RegQueryValueExW(key.Get(), nullptr, nullptr, &type, nullptr, &bytes);
       if (asked == ERROR_FILE_NOT_FOUND) return Text();
       if (asked != ERROR_SUCCESS) return std::nullopt;
       if (type != REG_SZ && type != REG_EXPAND_SZ) return std::nullopt;
       std::vector<wchar_t> buffer(bytes / sizeof(wchar_t) + 1, L'\0');
       DWORD size = static_cast<DWORD>(buffer.size() * sizeof(wchar_t));
-      LONG read = RegQueryValueExW(key.get(), nullptr, nullptr, &type, reinterpret_cast<BYTE*>(buffer.data()), &size);
+      LONG read = RegQueryValueExW(key.Get(), nullptr, nullptr, &type, reinterpret_cast<BYTE*>(buffer.data()), &size);
       if (read == ERROR_MORE_DATA) continue;
       if (read != ERROR_SUCCESS) return std::nullopt;
       if (type != REG_SZ && type != REG_EXPAND_SZ) return std::nullopt;
@@ -75,11 +64,25 @@ class WinControlRegistration : public ControlRegistration {
   }
 };
 
-HANDLE AsHandle(std::uintptr_t h) { return reinterpret_cast<HANDLE>(h); }
+// A started installer with its process and thread handles.
+class WinProcess : public StartedProcess {
+ public:
+  explicit WinProcess(const PROCESS_INFORMATION& info) : process_(info.hProcess), thread_(info.hThread) {}
+  void WaitForExit() override { WaitForSingleObject(process_.Get(), INFINITE); }
+  std::optional<std::uint32_t> ExitCode() override {
+    DWORD code = 0;
+    if (!GetExitCodeProcess(process_.Get(), &code)) return std::nullopt;
+    return static_cast<std::uint32_t>(code);
+  }
+
+ private:
+  win::KernelHandle process_;
+  win::KernelHandle thread_;
+};
 
 class WinProcesses : public Processes {
  public:
-  std::optional<ProcessHandles> Start(const std::string& commandLine) override {
+  std::unique_ptr<StartedProcess> Start(const std::string& commandLine) override {
     // CreateProcessA may write into the command line, so it gets a copy.
     std::vector<char> line(commandLine.begin(), commandLine.end());
     line.push_back('\0');
@@ -89,24 +92,8 @@ class WinProcesses : public Processes {
     PROCESS_INFORMATION info;
     ZeroMemory(&info, sizeof info);
     if (!CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &info))
-      return std::nullopt;
-    return ProcessHandles{reinterpret_cast<std::uintptr_t>(info.hProcess),
-                          reinterpret_cast<std::uintptr_t>(info.hThread)};
-  }
-
-  void WaitForExit(const ProcessHandles& process) override {
-    WaitForSingleObject(AsHandle(process.process), INFINITE);
-  }
-
-  std::optional<std::uint32_t> ExitCode(const ProcessHandles& process) override {
-    DWORD code = 0;
-    if (!GetExitCodeProcess(AsHandle(process.process), &code)) return std::nullopt;
-    return static_cast<std::uint32_t>(code);
-  }
-
-  void Close(const ProcessHandles& process) override {
-    if (process.thread) CloseHandle(AsHandle(process.thread));
-    if (process.process) CloseHandle(AsHandle(process.process));
+      return nullptr;
+    return std::make_unique<WinProcess>(info);
   }
 };
 
@@ -121,16 +108,7 @@ std::string WinInstallerFiles::SystemDirectory() {
 
 void WinInstallerFiles::CreateFolder(const std::string& path) { CreateDirectoryA(path.c_str(), nullptr); }
 
-Text WinInstallerFiles::ExecutablePath() {
-  std::vector<wchar_t> buffer(MAX_PATH);
-  for (;;) {
-    DWORD n = GetModuleFileNameW(nullptr, buffer.data(), static_cast<DWORD>(buffer.size()));
-    if (n == 0) return Text();
-    if (n < buffer.size()) return FromWide(buffer.data(), n);
-    if (buffer.size() >= 32768) return Text();
-    buffer.resize(buffer.size() * 2);
-  }
-}
+Text WinInstallerFiles::ExecutablePath() { return RunningExecutablePath(); }
 
 std::unique_ptr<ReadableFile> WinInstallerFiles::OpenForReading(const std::string& path) {
   return StdioFile::Open(path);

@@ -3,15 +3,11 @@
 // file before the window is first shown.
 #include <optional>
 
+#include "os/Forms.h"
 #include "settings/VellixTxtParser.h"
 #include "text/Text.h"
 
 namespace vellix {
-
-struct Size {
-  int width = 0;
-  int height = 0;
-};
 
 struct WindowDecision {
   Text title;

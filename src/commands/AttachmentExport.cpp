@@ -2,7 +2,6 @@
 
 #include <optional>
 
-#include "book/BookPaths.h"
 #include "text/CodePage.h"
 
 namespace vellix {
@@ -49,7 +48,7 @@ Text LookUpFilter(const FilterRow (&table)[N], const Text& fileName) {
 
 // Presets the dialog with `name`, runs it and copies `source` to the chosen
 // file. Nothing when the reader cancels.
-std::optional<bool> SaveCopy(SaveDialog& dialog, Files& files, const Text& source, const Text& name) {
+std::optional<bool> SaveCopy(FileDialog& dialog, Files& files, const Text& source, const Text& name) {
   dialog.SetFileName(name);
   if (!dialog.Execute()) return std::nullopt;
   return files.Copy(ToAnsi(source), ToAnsi(dialog.FileName()));
@@ -65,17 +64,18 @@ Text FileFilter(const Text& fileName) {
 }
 
 void ImgCopy(const Text& tail, const CommandPorts& ports) {
-  BookPaths book = MakeBookPaths(ports.environment.ExecutablePath());
-  Text source = book.folder + book.baseName + u"_page_img\\contents\\" + tail;
+  // The book's <Book>_Page_Img\contents\ folder, spelled as the viewer always
+  // has: Windows does not mind the letter case, and the Linux file ports
+  // find each name without regard to it.
+  Text source = ports.book.folder + ports.book.baseName + u"_page_img\\contents\\" + tail;
   SaveCopy(ports.imgSaveDialog, ports.files, source, tail);
 }
 
 void DocCopy(const Text& tail, const CommandPorts& ports) {
-  BookPaths book = MakeBookPaths(ports.environment.ExecutablePath());
   Text filter = DocumentFilter(tail);
   // Without a row the dialog keeps whatever filter an earlier export left.
   if (!filter.empty()) ports.fileSaveDialog.SetFilter(filter);
-  SaveCopy(ports.fileSaveDialog, ports.files, book.folder + tail, tail);
+  SaveCopy(ports.fileSaveDialog, ports.files, ports.book.folder + tail, tail);
 }
 
 void CopyAttachedFile(const Text& tail, const CommandPorts& ports) {
@@ -85,9 +85,9 @@ void CopyAttachedFile(const Text& tail, const CommandPorts& ports) {
   if (!fields.found) return;
   const Text& folder = fields.head;
   const Text& name = fields.tail;
-  BookPaths book = MakeBookPaths(ports.environment.ExecutablePath());
   ports.fileSaveDialog.SetFilter(FileFilter(name));
-  std::optional<bool> copied = SaveCopy(ports.fileSaveDialog, ports.files, book.folder + folder + u"\\" + name, name);
+  std::optional<bool> copied =
+      SaveCopy(ports.fileSaveDialog, ports.files, ports.book.folder + folder + u"\\" + name, name);
   if (!copied) return;
   if (*copied)
     ports.messages.ShowMessage(name + u" 파일이 저장되었습니다.");

@@ -1,7 +1,7 @@
 #pragma once
 // The export commands: the reader saves a copy of one of the book's attached
 // files wherever they choose.
-#include "commands/Ports.h"
+#include "commands/CommandPorts.h"
 
 namespace vellix {
 

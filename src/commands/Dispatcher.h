@@ -1,6 +1,6 @@
 #pragma once
 // The book window's movie commands: every FSCommand call of the book's movie
-// comes here with its two texts.
+// comes here with its two texts, straight from the Flash control's event.
 //
 // The args decide: "/" becomes "\" throughout, "function_full",
 // "function_close" and "function_forward" are window commands, anything else
@@ -8,21 +8,10 @@
 // head) then selects at most one named command, which reads the text after it
 // (the tail). The command text matters only when it is "function": the args
 // are then a popup request and nothing else happens.
-#include "commands/Ports.h"
+#include "commands/CommandPorts.h"
 
 namespace vellix {
 
-class Dispatcher {
- public:
-  explicit Dispatcher(const CommandPorts& ports) : ports_(ports) {}
-
-  void FlashPlayerFSCommand(const Text& command, const Text& args);
-
- private:
-  void RunHeadCommand(const Text& head, const Text& tail, const Text& rawTail);
-  void Show(const Text& tail);
-
-  CommandPorts ports_;
-};
+void FlashPlayerFSCommand(const CommandPorts& ports, const Text& command, const Text& args);
 
 }  // namespace vellix

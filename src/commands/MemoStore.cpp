@@ -12,12 +12,13 @@ const Text kMemoFolder = u"TxtData";
 }  // namespace
 
 std::optional<Text> FindRemovableRoot(Drives& drives) {
-  for (char16_t letter = u'C'; letter <= u'Z'; ++letter) {
-    Text root = Text(1, letter) + u":\\";
-    if (drives.Type(ToAnsi(root)) == Drives::kRemovable) return root;
+  for (const Text& root : drives.Roots()) {
+    if (!root.empty() && drives.Type(ToAnsi(root)) == Drives::kRemovable) return root;
   }
   return std::nullopt;
 }
+
+Text MemoFolder(const Text& root) { return root + kMemoFolder + (root.empty() ? u'\\' : root.back()); }
 
 void SaveTextFile(const Text& tail, const Text& rawTail, const CommandPorts& ports) {
   Split fields = SplitAtFirst(tail, kSeparator);
@@ -39,7 +40,7 @@ void SaveTextFile(const Text& tail, const Text& rawTail, const CommandPorts& por
   }
   ports.files.CreateFolder(ToAnsi(*root + kMemoFolder));
   // A memo that could not be stored completely is reported as failed.
-  bool written = WriteTextFile(ports.files, ToAnsi(*root + kMemoFolder + u"\\" + fileName), ToAnsi(memo));
+  bool written = WriteTextFile(ports.files, ToAnsi(MemoFolder(*root) + fileName), ToAnsi(memo));
   ports.movie.SetVariable(u"saveSuccess", written ? u"success" : u"fail");
 }
 
@@ -49,7 +50,7 @@ void LoadTextFile(const CommandPorts& ports) {
     ports.movie.SetVariable(u"loadSuccess", u"fail");
     return;
   }
-  ports.movie.SetVariable(u"loadTxt", *root + kMemoFolder + u"\\");
+  ports.movie.SetVariable(u"loadTxt", MemoFolder(*root));
   ports.movie.SetVariable(u"loadSuccess", u"success");
 }
 

@@ -3,13 +3,19 @@
 // first removable drive.
 #include <optional>
 
-#include "commands/Ports.h"
+#include "commands/CommandPorts.h"
 
 namespace vellix {
 
 // "E:\" for the first of C: to Z: that reports itself removable, medium or
-// not; none when there is no such drive. Asked anew on every request.
+// not (or the first removable mount, where the system has no drive letters);
+// none when there is no such drive. Asked anew on every request.
 std::optional<Text> FindRemovableRoot(Drives& drives);
+
+// The memo folder on a removable root: "E:\TxtData\". The root's own
+// trailing separator separates, so a mount such as "/media/reader/STICK/"
+// gives "/media/reader/STICK/TxtData/".
+Text MemoFolder(const Text& root);
 
 // function_saveTextFile: text@@@file name. `rawTail` is the same tail before
 // "/" became "\" and supplies the memo text. Answers "saveSuccess".

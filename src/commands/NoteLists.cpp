@@ -8,10 +8,6 @@ namespace {
 
 const Text kSeparator = u"@@@";
 
-// The executable's folder without its trailing backslash (a drive root keeps
-// it); the folder texts of the movie are appended after one more "\".
-Text ExecutableDir(Environment& environment) { return ExtractFileDir(environment.ExecutablePath()); }
-
 // The name without the text from its last "." on.
 Text WithoutExtension(const Text& name) {
   std::size_t dot = name.rfind(u'.');
@@ -22,7 +18,7 @@ Text WithoutExtension(const Text& name) {
 
 void SearchList(const Text& tail, const CommandPorts& ports) {
   Text list;
-  for (const Text& name : ports.search.Find(ExecutableDir(ports.environment) + u"\\" + tail + u"\\*.txt"))
+  for (const Text& name : ports.search.Find(ports.book.executableDir + u"\\" + tail + u"\\*.txt"))
     list += name + kSeparator;
   ports.movie.SetVariable(u"resultList", list);
 }
@@ -35,7 +31,9 @@ void TxtListSaveToFile(const Text& tail, const CommandPorts& ports) {
   // here already, so the search and the file name agree.
   Text folder = FromAnsi(ToAnsi(fields.head));
   Text suffix = FromAnsi(ToAnsi(fields.tail));
-  Text dir = ExecutableDir(ports.environment);
+  // The folder texts of the movie follow the executable's folder after one
+  // more "\\"; the folder text may climb out with "..".
+  const Text& dir = ports.book.executableDir;
 
   Text record = u"&name=";
   bool first = true;

@@ -1,7 +1,7 @@
 #pragma once
 // The note list commands: the ".txt" entries of a folder below the
 // executable's folder, and the program's first command-line argument.
-#include "commands/Ports.h"
+#include "commands/CommandPorts.h"
 
 namespace vellix {
 

@@ -4,7 +4,7 @@
 // here, on the bytes, so that it is the same on every platform.
 #include <string>
 
-#include "commands/Ports.h"
+#include "commands/CommandPorts.h"
 
 namespace vellix {
 

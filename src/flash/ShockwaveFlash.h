@@ -1,51 +1,57 @@
 #pragma once
-// The Flash control as the rest of the program sees it: a child window that
-// plays a movie, takes movie variables and reports the movie's FSCommand
-// calls. The Windows implementation hosts the ActiveX control through OLE.
+// The Flash control as the rest of the program sees it: it plays a movie over
+// its parent's client area, takes movie variables and reports the movie's
+// FSCommand calls. The Windows shell hosts the Flash ActiveX control through
+// OLE; the Linux shell plays movies with Ruffle in a web view.
 #include <functional>
-#include <memory>
 
+#include "os/Forms.h"
 #include "text/Text.h"
-#include "ui/Control.h"
 
 namespace vellix {
 
-class FlashHost;
+// The settings both windows give their control before any movie, as the
+// Flash control's properties name them.
+struct FlashSettings {
+  Text wmode = u"Window";
+  Text quality = u"High";
+  Text scale = u"ShowAll";
+  bool playing = true;
+  bool loop = true;
+  bool menu = true;
+  bool seamlessTabbing = true;
+  bool deviceFont = false;
+  bool embedMovie = false;
+  bool profile = false;
+  long profilePort = 0;
+  Text allowNetworking = u"all";
+  Text allowFullScreen = u"false";
+};
 
-// The Flash control in a form or panel, aligned to its parent's client area.
-class TShockwaveFlash : public ui::Control {
+class TShockwaveFlash {
  public:
-  // Creates and in-place activates the control with the program's initial
-  // settings. Throws ui::Exception (ui::OleError with the system's text) when
-  // the control cannot be created, e.g. when its class is not registered.
-  explicit TShockwaveFlash(ui::Window& parent);
-  ~TShockwaveFlash() override;
+  virtual ~TShockwaveFlash() = default;
 
-  // Plays the movie at this path or address in place of the current one.
-  void SetMovie(const Text& movie);
-  // Sets a variable of the movie. Both calls do nothing once the control has
-  // been destroyed and throw ui::OleError when the control refuses them.
-  void SetVariable(const Text& name, const Text& value);
+  // Plays the movie at this path or address in place of the current one;
+  // "about:blank" plays nothing.
+  virtual void SetMovie(const Text& movie) = 0;
+  // Sets a variable of the movie; a variable set right after SetMovie is seen
+  // by the new movie. Both calls do nothing once the control is destroyed.
+  virtual void SetVariable(const Text& name, const Text& value) = 0;
 
-  // One call per FSCommand of the movie; a null text arrives as empty.
+  virtual void SetFocus() = 0;
+  // Stops the movie and removes the control for good.
+  virtual void Destroy() = 0;
+  virtual bool Destroyed() const = 0;
+
+  // The control's place in its parent. It is aligned to the parent's whole
+  // client area, so a move is undone by the next layout.
+  virtual Bounds ControlBounds() const = 0;
+  virtual void SetControlBounds(const Bounds& bounds) = 0;
+
+  // One call per FSCommand of the movie, with its two texts exactly as the
+  // movie gave them (a null text arrives as empty).
   std::function<void(const Text& command, const Text& args)> OnFSCommand;
-
-  void SetFocus();
-
-  // Tears the control down (the movie stops, the window goes). Inside the
-  // control's own event the teardown is finished after the event returns.
-  void Destroy();
-  bool Destroyed() const { return host_ == nullptr; }
-
- protected:
-  bool HandleMessage(unsigned message, std::uintptr_t wParam, std::intptr_t lParam,
-                     std::intptr_t& result) override;
-
- private:
-  friend class FlashHost;
-  void Defer(std::unique_ptr<FlashHost> host);
-
-  std::unique_ptr<FlashHost> host_;
 };
 
 }  // namespace vellix

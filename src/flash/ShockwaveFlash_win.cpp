@@ -5,15 +5,16 @@
 
 #include <utility>
 
-#include "flash/ShockwaveFlash.h"
+#include "flash/ShockwaveFlash_win.h"
 #include "ui/Application.h"
 #include "ui/Exception.h"
-#include "ui/Handles_win.h"
+#include "os/Handles_win.h"
+
 
 namespace vellix {
 
-using ui::Bstr;
-using ui::ComPtr;
+using win::Bstr;
+using win::ComPtr;
 
 namespace {
 
@@ -26,13 +27,13 @@ constexpr DISPID kDispidFSCommand = 150;
 // A VARIANT argument as text: strings as they are, other types converted,
 // anything unconvertible empty.
 Text VariantText(const VARIANT& v) {
-  if (v.vt == VT_BSTR) return ui::FromBstr(v.bstrVal);
-  if (v.vt == (VT_BSTR | VT_BYREF)) return v.pbstrVal ? ui::FromBstr(*v.pbstrVal) : Text();
+  if (v.vt == VT_BSTR) return win::FromBstr(v.bstrVal);
+  if (v.vt == (VT_BSTR | VT_BYREF)) return v.pbstrVal ? win::FromBstr(*v.pbstrVal) : Text();
   if (v.vt == VT_EMPTY || v.vt == VT_NULL) return Text();
   VARIANT copy;
   VariantInit(&copy);
   Text text;
-  if (SUCCEEDED(VariantChangeType(&copy, const_cast<VARIANT*>(&v), 0, VT_BSTR))) text = ui::FromBstr(copy.bstrVal);
+  if (SUCCEEDED(VariantChangeType(&copy, const_cast<VARIANT*>(&v), 0, VT_BSTR))) text = win::FromBstr(copy.bstrVal);
   VariantClear(&copy);
   return text;
 }
@@ -45,7 +46,7 @@ void InvokeChecked(IDispatch* dispatch, DISPID id, WORD flags, DISPPARAMS* param
   VariantInit(&result);
   HRESULT hr = dispatch->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, flags, params, &result, &info, nullptr);
   VariantClear(&result);
-  Text description = ui::FromBstr(info.bstrDescription);
+  Text description = win::FromBstr(info.bstrDescription);
   SysFreeString(info.bstrDescription);
   SysFreeString(info.bstrSource);
   SysFreeString(info.bstrHelpFile);
@@ -65,12 +66,12 @@ class FlashEvents;
 // sink, the advise cookie, and the window it lives in.
 class FlashHost {
  public:
-  FlashHost(TShockwaveFlash* owner, HWND window) : owner_(owner), window_(window) {}
+  FlashHost(OleShockwaveFlash* owner, HWND window) : owner_(owner), window_(window) {}
   ~FlashHost() { Teardown(); }
   FlashHost(const FlashHost&) = delete;
   FlashHost& operator=(const FlashHost&) = delete;
 
-  void Create();
+  void Create(const FlashSettings& settings);
   void Teardown();
 
   void PutMovie(const Text& movie);
@@ -89,7 +90,7 @@ class FlashHost {
   }
   void WindowGone() { window_ = nullptr; }
 
-  void FireFSCommand(DISPPARAMS* params);
+  void FireFSCommand(DISPPARAMS* params) noexcept;
   void KeepInPlace();
 
  private:
@@ -98,9 +99,9 @@ class FlashHost {
   void PutBool(const wchar_t* name, bool on);
   void PutLong(const wchar_t* name, long value);
 
-  TShockwaveFlash* owner_;
+  OleShockwaveFlash* owner_;
   HWND window_;
-  ui::WindowHandle parked_;
+  win::WindowHandle parked_;
   int eventDepth_ = 0;
   ComPtr<IOleObject> object_;
   ComPtr<IDispatch> dispatch_;
@@ -116,6 +117,8 @@ class FlashHost {
 class FlashSite final : public IOleClientSite, public IOleInPlaceSite, public IOleInPlaceFrame, public IDispatch {
  public:
   explicit FlashSite(FlashHost* host) : host_(host) {}
+  FlashSite(const FlashSite&) = delete;
+  FlashSite& operator=(const FlashSite&) = delete;
   void Detach() { host_ = nullptr; }
 
   // IUnknown
@@ -240,6 +243,8 @@ class FlashSite final : public IOleClientSite, public IOleInPlaceSite, public IO
 class FlashEvents final : public IDispatch {
  public:
   explicit FlashEvents(FlashHost* host) : host_(host) {}
+  FlashEvents(const FlashEvents&) = delete;
+  FlashEvents& operator=(const FlashEvents&) = delete;
   void Detach() { host_ = nullptr; }
 
   STDMETHODIMP QueryInterface(REFIID iid, void** out) override {
@@ -280,7 +285,7 @@ class FlashEvents final : public IDispatch {
   FlashHost* host_;
 };
 
-void FlashHost::Create() {
+void FlashHost::Create(const FlashSettings& settings) {
   ui::App().Initialize();
   // The order matters: the control reads its site while initialising, takes
   // its settings before it shows anything, and must have the sink advised
@@ -295,19 +300,19 @@ void FlashHost::Create() {
   dispatch_ = object_.As<IDispatch>(IID_IDispatch);
   if (!dispatch_) ui::OleCheck(E_NOINTERFACE);
 
-  PutText(L"WMode", u"Window");
-  PutText(L"Quality2", u"High");
-  PutText(L"Scale", u"ShowAll");
-  PutBool(L"Playing", true);
-  PutBool(L"Loop", true);
-  PutBool(L"Menu", true);
-  PutBool(L"SeamlessTabbing", true);
-  PutBool(L"DeviceFont", false);
-  PutBool(L"EmbedMovie", false);
-  PutBool(L"Profile", false);
-  PutLong(L"ProfilePort", 0);
-  PutText(L"AllowNetworking", u"all");
-  PutText(L"AllowFullScreen", u"false");
+  PutText(L"WMode", settings.wmode);
+  PutText(L"Quality2", settings.quality);
+  PutText(L"Scale", settings.scale);
+  PutBool(L"Playing", settings.playing);
+  PutBool(L"Loop", settings.loop);
+  PutBool(L"Menu", settings.menu);
+  PutBool(L"SeamlessTabbing", settings.seamlessTabbing);
+  PutBool(L"DeviceFont", settings.deviceFont);
+  PutBool(L"EmbedMovie", settings.embedMovie);
+  PutBool(L"Profile", settings.profile);
+  PutLong(L"ProfilePort", settings.profilePort);
+  PutText(L"AllowNetworking", settings.allowNetworking);
+  PutText(L"AllowFullScreen", settings.allowFullScreen);
 
   auto container = object_.As<IConnectionPointContainer>(IID_IConnectionPointContainer);
   if (!container) ui::OleCheck(E_NOINTERFACE);
@@ -437,46 +442,50 @@ HWND FlashHost::ControlWindow() const {
   return nullptr;
 }
 
-void FlashHost::FireFSCommand(DISPPARAMS* params) {
+void FlashHost::FireFSCommand(DISPPARAMS* params) noexcept {
   if (!owner_ || !owner_->OnFSCommand) return;
-  Text command, args;
-  if (params && params->rgvarg && params->cArgs >= 2) {
-    // rgvarg holds the arguments last first: (command, args) arrive as [args, command].
-    command = VariantText(params->rgvarg[1]);
-    args = VariantText(params->rgvarg[0]);
-  } else if (params && params->rgvarg && params->cArgs == 1) {
-    command = VariantText(params->rgvarg[0]);
-  }
-  // A copy: the handler may destroy the control and with it its handler.
-  auto handler = owner_->OnFSCommand;
   ++eventDepth_;
-  ui::Guarded([&] { handler(command, args); });
+  // Everything that may throw (the texts, the handler's copy, the handler)
+  // stays inside the guard: no exception leaves the COM call.
+  ui::Guarded([&] {
+    Text command, args;
+    if (params && params->rgvarg && params->cArgs >= 2) {
+      // rgvarg holds the arguments last first: (command, args) arrive as [args, command].
+      command = VariantText(params->rgvarg[1]);
+      args = VariantText(params->rgvarg[0]);
+    } else if (params && params->rgvarg && params->cArgs == 1) {
+      command = VariantText(params->rgvarg[0]);
+    }
+    // A copy: the handler may destroy the control and with it its handler.
+    auto handler = owner_->OnFSCommand;
+    handler(command, args);
+  });
   --eventDepth_;
 }
 
-TShockwaveFlash::TShockwaveFlash(ui::Window& parent)
+OleShockwaveFlash::OleShockwaveFlash(ui::Window& parent, const FlashSettings& settings)
     : Control(parent, 0, 0, parent.ClientRect().Width(), parent.ClientRect().Height()) {
   SetAlign(ui::Align::Client);
   auto host = std::make_unique<FlashHost>(this, Handle());
-  host->Create();  // on failure the host's destructor undoes what was done
+  host->Create(settings);  // on failure the host's destructor undoes what was done
   host_ = std::move(host);
 }
 
-TShockwaveFlash::~TShockwaveFlash() { Destroy(); }
+OleShockwaveFlash::~OleShockwaveFlash() { Destroy(); }
 
-void TShockwaveFlash::SetMovie(const Text& movie) {
+void OleShockwaveFlash::SetMovie(const Text& movie) {
   if (host_) host_->PutMovie(movie);
 }
 
-void TShockwaveFlash::SetVariable(const Text& name, const Text& value) {
+void OleShockwaveFlash::SetVariable(const Text& name, const Text& value) {
   if (host_) host_->CallSetVariable(name, value);
 }
 
-void TShockwaveFlash::SetFocus() {
+void OleShockwaveFlash::SetFocus() {
   if (Handle()) ::SetFocus(Handle());
 }
 
-void TShockwaveFlash::Destroy() {
+void OleShockwaveFlash::Destroy() {
   if (host_ && host_->InEvent()) {
     // The control is still delivering its event: hide the window now, park
     // it outside the form (which may go away first), and finish later.
@@ -495,13 +504,19 @@ void TShockwaveFlash::Destroy() {
   DestroyHandle();
 }
 
-void TShockwaveFlash::Defer(std::unique_ptr<FlashHost> host) {
-  FlashHost* raw = host.release();
-  ui::App().Defer([raw] { delete raw; });
+void OleShockwaveFlash::Defer(std::unique_ptr<FlashHost> host) {
+  // The queued work owns the host: the teardown happens when the work runs,
+  // or when the application drops its queue at exit, never not at all.
+  std::shared_ptr<FlashHost> pending(std::move(host));
+  ui::App().Post([pending]() mutable { pending.reset(); });
 }
 
-bool TShockwaveFlash::HandleMessage(unsigned message, std::uintptr_t wParam, std::intptr_t lParam,
-                                    std::intptr_t& result) {
+Bounds OleShockwaveFlash::ControlBounds() const { return Bounds{Left(), Top(), Width(), Height()}; }
+
+void OleShockwaveFlash::SetControlBounds(const Bounds& b) { SetBounds(b.left, b.top, b.width, b.height); }
+
+bool OleShockwaveFlash::HandleMessage(unsigned message, std::uintptr_t wParam, std::intptr_t lParam,
+                                     std::intptr_t& result) {
   switch (message) {
     case WM_SIZE:
       if (host_) host_->Resize();

@@ -4,12 +4,16 @@
 #include <functional>
 #include <utility>
 
-#include "commands/Ports.h"
+#include "os/Ports.h"
 
 namespace vellix {
 
+// The full path of the running executable (GetModuleFileNameW, however
+// long); empty when it cannot be had.
+Text RunningExecutablePath();
+
 // ShellExecuteA. The book window's handle is asked for on each call, so the
-// shell can be created before the window.
+// shell can be made before the window.
 class Win32Shell : public Shell {
  public:
   explicit Win32Shell(std::function<void*()> bookWindowHandle) : bookWindowHandle_(std::move(bookWindowHandle)) {}
@@ -41,10 +45,9 @@ class Win32Drives : public Drives {
   int Type(const std::string& root) override;
 };
 
-// GetModuleFileNameW and GetCommandLineW.
+// GetCommandLineW, split as the class library splits it.
 class Win32Environment : public Environment {
  public:
-  Text ExecutablePath() override;
   Text Argument1() override;
 };
 

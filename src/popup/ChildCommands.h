@@ -1,6 +1,6 @@
 #pragma once
 // The FSCommand calls of a popup window's movie.
-#include "commands/Ports.h"
+#include "commands/CommandPorts.h"
 
 namespace vellix {
 

@@ -6,6 +6,7 @@
 #include <new>
 #include <vector>
 
+#include "os/FileSystemPath.h"
 #include "text/CodePage.h"
 
 namespace vellix {
@@ -25,9 +26,9 @@ namespace {
 // Reads the whole file in binary; false when it cannot be opened, its size
 // does not fit a 32-bit count or its buffer cannot be had.
 bool ReadWholeFile(const Text& path, std::string& bytes) {
-  std::string ansi = ToAnsi(path);
-  if (ansi.empty() || ansi.find('\0') != std::string::npos) return false;
-  std::FILE* f = std::fopen(ansi.c_str(), "rb");
+  std::string name = FileSystemPath(path);
+  if (name.empty() || name.find('\0') != std::string::npos) return false;
+  std::FILE* f = std::fopen(name.c_str(), "rb");
   if (!f) return false;
   bool ok = false;
   if (std::fseek(f, 0, SEEK_END) == 0) {

@@ -1,66 +1,57 @@
 #pragma once
-// The application object: OLE initialisation, the main form and the message
-// loop, the application icon and title, and the display of exceptions that
-// escape event handlers.
-#include <exception>
+// The application object of the Win32 shell: OLE initialisation, the message
+// loop and its queue of deferred work, the application icon and title, the
+// screen, the plain message box and the display of exceptions that escape
+// event handlers.
 #include <functional>
 #include <memory>
 #include <vector>
 
+#include "os/Exception.h"
+#include "os/Forms.h"
+#include "os/Ports.h"
 #include "text/Text.h"
-#include "ui/Form.h"
 
 struct HICON__;
 struct HWND__;
 
 namespace vellix::ui {
 
-// The title the application gets from its executable path: the file name cut
-// at its first dot, every letter after the first lower-cased
-// ("D:\Books\SAMPLE.EXE" gives "Sample").
-Text DefaultTitle(const Text& executablePath);
+class Form;
 
 // The one application object; see App().
-class Application {
+class Application : public MainLoop, public ExceptionDisplay, public Messages, public Screen {
  public:
   Application();
-  ~Application();
+  ~Application() override;
   Application(const Application&) = delete;
   Application& operator=(const Application&) = delete;
 
-  // Initialises OLE for the GUI thread (once).
+  // Initialises OLE for the GUI thread (once); throws Exception when it
+  // cannot be.
   void Initialize();
   // The main form keeps its own task-bar button.
   void SetMainFormOnTaskBar(bool on);
   bool MainFormOnTaskBar() const { return mainFormOnTaskBar_; }
 
-  // Constructs a T (its components and handlers), stores it in `ref`, and only
-  // then runs its OnCreate, so that handlers may already use `ref`. The first
-  // form created becomes the main form. The application deletes its forms
-  // when Run ends.
-  template <class T>
-  void CreateForm(T*& ref) {
-    T* form = new T();
-    Adopt(form);
-    ref = form;
-    form->DoCreate();
-  }
+  // Shows `main` as the process was asked to (maximised, minimised or as its
+  // window state says), then handles messages until it has closed (Close, or
+  // its window was destroyed). Deferred work still queued then is run.
+  void Run(Form& main);
   Form* MainForm() const { return mainForm_; }
-
-  // Shows the main form as the process was asked to (maximised, minimised or
-  // as its window state says), handles messages until the main form has
-  // closed, then deletes the forms.
-  void Run();
   // Ends the message loop.
   void Terminate();
   bool Terminated() const { return terminated_; }
 
-  // Runs `work` from the message loop, once the current message has been
-  // handled; an exception it throws is shown.
-  void Defer(std::function<void()> work);
-  void RunDeferred();  // the queued work, run from the application window
+  // MainLoop: runs `work` from the message loop, once the current message
+  // has been handled; an exception it throws is shown.
+  void Post(std::function<void()> work) override;
+  // Runs the queued work now (from the application window's message, and at
+  // the end of Run).
+  void RunDeferred();
   // A hidden top-level window of the application, for deferred work and as a
-  // parking place for windows whose teardown is deferred.
+  // parking place for windows whose teardown is deferred. Throws Exception
+  // when it cannot be created.
   HWND__* Handle();
 
   Text Title() const;
@@ -73,32 +64,28 @@ class Application {
   HICON__* Icon() const;
   HICON__* SmallIcon() const;
 
-  // The error box: the message (with a full stop appended, see
-  // DisplayMessage), the title as caption, an error icon, one OK. Exceptions
-  // of other types are shown with an empty message.
-  void ShowException(const std::exception& error);
-  void ShowException(const Text& message);
-
-  // Called for every exception that escapes an event handler; goes to
-  // OnException when set, else to ShowException. Never throws.
-  void HandleException(const std::exception& error) noexcept;
-  void HandleCurrentException() noexcept;  // inside a catch block
-  std::function<void(const std::exception&)> OnException;
+  // ExceptionDisplay: the error box with DisplayMessage(message), the title
+  // as caption, an error icon, one OK; or OnException, when set (tests).
+  void ShowException(const Text& message) override;
+  std::function<void(const Text& message)> OnException;
+  // Messages: the plain box, owned by the active window.
+  void ShowMessage(const Text& text) override;
+  // Screen: the primary display, task bar included.
+  Size ScreenSize() override;
 
  private:
   friend class Form;
-  void Adopt(Form* form);
   void FormCreated(Form* form);
   void FormDestroyed(Form* form);
-  void DeleteForms();
   void ApplyIcon(Form* form) const;
 
   struct Icons;
   std::unique_ptr<Icons> icons_;
-  HWND__* handle_ = nullptr;
+  struct Window;
+  std::unique_ptr<Window> window_;
   std::vector<std::function<void()>> deferred_;
-  std::vector<Form*> forms_;      // every live form, for icon and repaint
-  std::vector<Form*> appForms_;   // forms made by CreateForm, deleted by Run
+  bool posted_ = false;  // a message for the queued work is on its way
+  std::vector<Form*> forms_;  // every live form, for the icon
   Form* mainForm_ = nullptr;
   bool oleInitialized_ = false;
   bool mainFormOnTaskBar_ = false;
@@ -115,7 +102,7 @@ void Guarded(F&& handler) noexcept {
   try {
     handler();
   } catch (...) {
-    App().HandleCurrentException();
+    ShowCurrentException(App());
   }
 }
 

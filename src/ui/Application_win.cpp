@@ -2,13 +2,20 @@
 #include <ole2.h>
 
 #include <algorithm>
+#include <utility>
 #include <vector>
 
+#include "os/Handles_win.h"
+#include "os/Ports_win.h"
 #include "ui/Application.h"
 #include "ui/Exception.h"
-#include "ui/Handles_win.h"
+#include "ui/Form.h"
 
 namespace vellix::ui {
+
+using win::FromWide;
+using win::IconHandle;
+using win::Wide;
 
 namespace {
 constexpr UINT kDeferredMessage = WM_APP + 0x102;
@@ -20,16 +27,16 @@ IconHandle ResourceIcon(int cx, int cy) {
   return IconHandle(static_cast<HICON>(h), false);
 }
 
-Text ExecutablePath() {
-  std::vector<wchar_t> buffer(MAX_PATH);
-  for (;;) {
-    DWORD n = GetModuleFileNameW(nullptr, buffer.data(), static_cast<DWORD>(buffer.size()));
-    if (n == 0) return Text();
-    if (n < buffer.size()) return FromWide(buffer.data(), n);
-    if (buffer.size() >= 32768) return FromWide(buffer.data(), n);
-    buffer.resize(buffer.size() * 2);
+LRESULT CALLBACK ApplicationWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == kDeferredMessage) {
+    App().RunDeferred();
+    return 0;
   }
+  return DefWindowProcW(hwnd, message, wParam, lParam);
 }
+
+// Work that keeps posting more work must still let the program end.
+constexpr int kMaxFinalRounds = 64;
 }  // namespace
 
 struct Application::Icons {
@@ -41,17 +48,25 @@ struct Application::Icons {
   }
 };
 
+struct Application::Window {
+  win::WindowHandle handle;
+};
+
 Application& App() {
   static Application app;
   return app;
 }
 
-Application::Application() : icons_(std::make_unique<Icons>()) { icons_->LoadResource(); }
+Application::Application() : icons_(std::make_unique<Icons>()), window_(std::make_unique<Window>()) {
+  icons_->LoadResource();
+}
 
 Application::~Application() {
-  DeleteForms();
+  // Work still queued (a control's deferred teardown, say) is carried out,
+  // not dropped.
+  for (int round = 0; round < kMaxFinalRounds && !deferred_.empty(); ++round) RunDeferred();
   deferred_.clear();
-  if (handle_) DestroyWindow(handle_);
+  window_->handle.Reset();
   if (oleInitialized_) OleUninitialize();
 }
 
@@ -60,7 +75,8 @@ void Application::Initialize() {
   HRESULT hr = OleInitialize(nullptr);
   // S_FALSE: already initialised on this thread, which still needs a matching
   // uninitialise.
-  if (SUCCEEDED(hr)) oleInitialized_ = true;
+  if (FAILED(hr)) throw Exception(u"OLE cannot be initialised: " + SystemErrorMessage(hr));
+  oleInitialized_ = true;
 }
 
 void Application::SetMainFormOnTaskBar(bool on) {
@@ -72,15 +88,6 @@ void Application::SetMainFormOnTaskBar(bool on) {
   SetWindowLongW(hwnd, GWL_EXSTYLE, ex);
 }
 
-void Application::Adopt(Form* form) {
-  form->heap_ = true;
-  appForms_.push_back(form);
-  if (!mainForm_) {
-    mainForm_ = form;
-    SetMainFormOnTaskBar(mainFormOnTaskBar_);
-  }
-}
-
 void Application::FormCreated(Form* form) {
   forms_.push_back(form);
   ApplyIcon(form);
@@ -88,50 +95,40 @@ void Application::FormCreated(Form* form) {
 
 void Application::FormDestroyed(Form* form) {
   forms_.erase(std::remove(forms_.begin(), forms_.end(), form), forms_.end());
-  appForms_.erase(std::remove(appForms_.begin(), appForms_.end(), form), appForms_.end());
   if (mainForm_ == form) {
     mainForm_ = nullptr;
     Terminate();
   }
 }
 
-void Application::DeleteForms() {
-  // Not a destruction of the main form that should end a loop: the loop is
-  // over already.
-  mainForm_ = nullptr;
-  while (!appForms_.empty()) {
-    Form* form = appForms_.back();
-    appForms_.pop_back();
-    delete form;
+void Application::Run(Form& main) {
+  terminated_ = false;
+  mainForm_ = &main;
+  SetMainFormOnTaskBar(mainFormOnTaskBar_);
+  STARTUPINFOW si{};
+  si.cb = sizeof si;
+  GetStartupInfoW(&si);
+  int show = (si.dwFlags & STARTF_USESHOWWINDOW) ? si.wShowWindow : SW_SHOWDEFAULT;
+  if (show == SW_SHOWMAXIMIZED) {
+    main.SetWindowState(WindowState::Maximized);
+    main.ShowWith(SW_SHOWMAXIMIZED);
+  } else if (show == SW_SHOWMINNOACTIVE) {
+    main.SetWindowState(WindowState::Minimized);
+    main.ShowWith(SW_SHOWMINNOACTIVE);
+  } else {
+    main.Show();
   }
-}
-
-void Application::Run() {
-  if (mainForm_ && !terminated_) {
-    Form* main = mainForm_;
-    STARTUPINFOW si{};
-    si.cb = sizeof si;
-    GetStartupInfoW(&si);
-    int show = (si.dwFlags & STARTF_USESHOWWINDOW) ? si.wShowWindow : SW_SHOWDEFAULT;
-    if (show == SW_SHOWMAXIMIZED) {
-      main->state_ = WindowState::Maximized;
-      main->ShowWith(SW_SHOWMAXIMIZED);
-    } else if (show == SW_SHOWMINNOACTIVE) {
-      main->state_ = WindowState::Minimized;
-      main->ShowWith(SW_SHOWMINNOACTIVE);
-    } else {
-      main->Show();
-    }
-  }
-  if (mainForm_ || terminated_) {
+  if (!terminated_) {
     MSG msg;
     while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
       TranslateMessage(&msg);
       DispatchMessageW(&msg);
+      // Work whose message could not be posted runs here instead.
+      if (!posted_ && !deferred_.empty()) RunDeferred();
     }
   }
-  DeleteForms();
-  terminated_ = false;
+  for (int round = 0; round < kMaxFinalRounds && !deferred_.empty(); ++round) RunDeferred();
+  mainForm_ = nullptr;
 }
 
 void Application::Terminate() {
@@ -140,44 +137,48 @@ void Application::Terminate() {
   PostQuitMessage(0);
 }
 
-namespace {
-LRESULT CALLBACK ApplicationWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
-  if (message == kDeferredMessage) {
-    App().RunDeferred();
-    return 0;
-  }
-  return DefWindowProcW(hwnd, message, wParam, lParam);
-}
-}  // namespace
-
 HWND Application::Handle() {
-  if (handle_ && IsWindow(handle_)) return handle_;
+  HWND hwnd = window_->handle.Get();
+  if (hwnd && IsWindow(hwnd)) return hwnd;
   WNDCLASSEXW wc{};
   wc.cbSize = sizeof wc;
   wc.lpfnWndProc = &ApplicationWindowProc;
   wc.hInstance = GetModuleHandleW(nullptr);
   wc.lpszClassName = kApplicationClassName;
-  RegisterClassExW(&wc);  // fails harmlessly when registered already
-  handle_ = CreateWindowExW(WS_EX_TOOLWINDOW, kApplicationClassName, L"", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr,
-                            GetModuleHandleW(nullptr), nullptr);
-  return handle_;
+  if (!RegisterClassExW(&wc) && GetLastError() != ERROR_CLASS_ALREADY_EXISTS)
+    throw Exception(u"Cannot register the application window: " + SystemErrorMessage(GetLastError()));
+  hwnd = CreateWindowExW(WS_EX_TOOLWINDOW, kApplicationClassName, L"", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr,
+                         GetModuleHandleW(nullptr), nullptr);
+  if (!hwnd) throw Exception(u"Cannot create the application window: " + SystemErrorMessage(GetLastError()));
+  window_->handle.Reset(hwnd);
+  return hwnd;
 }
 
-void Application::Defer(std::function<void()> work) {
+void Application::Post(std::function<void()> work) {
   deferred_.push_back(std::move(work));
-  HWND hwnd = Handle();
-  if (deferred_.size() == 1 && hwnd) PostMessageW(hwnd, kDeferredMessage, 0, 0);
+  if (posted_) return;
+  // Without the message the loop runs the work after the current message.
+  HWND hwnd = nullptr;
+  try {
+    hwnd = Handle();
+  } catch (...) {
+    return;
+  }
+  posted_ = PostMessageW(hwnd, kDeferredMessage, 0, 0) != FALSE;
 }
 
 void Application::RunDeferred() {
-  // Work queued while this batch runs waits for the next message.
+  posted_ = false;
+  // Work queued while this batch runs waits for the next round.
   std::vector<std::function<void()>> batch;
   batch.swap(deferred_);
   for (auto& work : batch) Guarded(work);
+  if (!deferred_.empty() && !posted_ && window_->handle.Get())
+    posted_ = PostMessageW(window_->handle.Get(), kDeferredMessage, 0, 0) != FALSE;
 }
 
 Text Application::Title() const {
-  if (title_.empty()) title_ = DefaultTitle(ExecutablePath());
+  if (title_.empty()) title_ = DefaultTitle(RunningExecutablePath());
   return title_;
 }
 
@@ -213,37 +214,33 @@ void Application::ApplyIcon(Form* form) const {
   SendMessageW(hwnd, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(SmallIcon()));
 }
 
-void Application::ShowException(const std::exception& error) {
-  const auto* ours = dynamic_cast<const Exception*>(&error);
-  ShowException(ours ? ours->Message() : Text());
-}
-
 void Application::ShowException(const Text& message) {
+  if (OnException) {
+    OnException(message);
+    return;
+  }
   Text shown = DisplayMessage(message);
   Text caption = Title();
   MessageBoxW(GetActiveWindow(), Wide(shown), Wide(caption), MB_ICONERROR | MB_OK);
 }
 
-void Application::HandleException(const std::exception& error) noexcept {
-  try {
-    if (OnException) {
-      OnException(error);
-    } else {
-      ShowException(error);
-    }
-  } catch (...) {
-    // Showing an error must not raise another one.
-  }
+namespace {
+// Dialogs belong to the active window, or to the main form when the program
+// is not active.
+HWND DialogOwner() {
+  HWND owner = GetActiveWindow();
+  if (!owner && App().MainForm()) owner = App().MainForm()->Handle();
+  return owner;
+}
+}  // namespace
+
+HWND__* ActiveDialogOwner() { return DialogOwner(); }
+
+void Application::ShowMessage(const Text& text) {
+  Text caption = Title();
+  MessageBoxW(DialogOwner(), Wide(text), Wide(caption), MB_OK);
 }
 
-void Application::HandleCurrentException() noexcept {
-  try {
-    throw;
-  } catch (const std::exception& error) {
-    HandleException(error);
-  } catch (...) {
-    HandleException(std::exception());
-  }
-}
+Size Application::ScreenSize() { return Size{GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)}; }
 
 }  // namespace vellix::ui

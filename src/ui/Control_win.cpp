@@ -3,7 +3,7 @@
 #include <algorithm>
 
 #include "ui/Control.h"
-#include "ui/Handles_win.h"
+#include "os/Handles_win.h"
 
 namespace vellix::ui {
 
@@ -99,8 +99,8 @@ bool Panel::HandleMessage(unsigned message, std::uintptr_t wParam, std::intptr_t
     COLORREF light = ResolveColor(clBtnHighlight);
     COLORREF dark = ResolveColor(clBtnShadow);
     if (bevel_ == Bevel::Lowered) std::swap(light, dark);
-    GdiHandle<HBRUSH> lightBrush(CreateSolidBrush(light));
-    GdiHandle<HBRUSH> darkBrush(CreateSolidBrush(dark));
+    win::GdiHandle<HBRUSH> lightBrush(CreateSolidBrush(light));
+    win::GdiHandle<HBRUSH> darkBrush(CreateSolidBrush(dark));
     RECT top{rc.left, rc.top, rc.right, rc.top + 1};
     RECT left{rc.left, rc.top, rc.left + 1, rc.bottom};
     RECT bottom{rc.left, rc.bottom - 1, rc.right, rc.bottom};

@@ -1,6 +1,9 @@
 #pragma once
-// The common file dialogs and the plain message box.
+// The common file dialogs of the Win32 shell.
+#include "os/Ports.h"
 #include "text/Text.h"
+
+struct HWND__;
 
 namespace vellix::ui {
 
@@ -13,22 +16,20 @@ Text FilterList(const Text& filter);
 // What the open and save dialogs share: filter, file name, and the options
 // the program uses (no read-only box, resizable, no overwrite prompt, no
 // default extension, no initial folder, no title, first filter selected).
-class FileDialog {
+class CommonFileDialog : public FileDialog {
  public:
-  virtual ~FileDialog() = default;
-
-  const Text& Filter() const { return filter_; }
-  void SetFilter(const Text& filter) { filter_ = filter; }
+  Text Filter() const override { return filter_; }
+  void SetFilter(const Text& filter) override { filter_ = filter; }
   // The preset name before Execute, the chosen full path after it.
-  const Text& FileName() const { return fileName_; }
-  void SetFileName(const Text& name) { fileName_ = name; }
+  Text FileName() const override { return fileName_; }
+  void SetFileName(const Text& name) override { fileName_ = name; }
 
   // Shows the dialog, modal to the active window. True with FileName set
   // when the user confirmed a file; false (FileName unchanged) otherwise.
-  bool Execute();
+  bool Execute() override;
 
  protected:
-  explicit FileDialog(bool save) : save_(save) {}
+  explicit CommonFileDialog(bool save) : save_(save) {}
 
  private:
   bool save_;
@@ -37,19 +38,19 @@ class FileDialog {
 };
 
 // A save dialog component (GetSaveFileName).
-class SaveDialog : public FileDialog {
+class SaveDialog : public CommonFileDialog {
  public:
-  SaveDialog() : FileDialog(true) {}
+  SaveDialog() : CommonFileDialog(true) {}
 };
 
 // An open dialog component (GetOpenFileName).
-class OpenDialog : public FileDialog {
+class OpenDialog : public CommonFileDialog {
  public:
-  OpenDialog() : FileDialog(false) {}
+  OpenDialog() : CommonFileDialog(false) {}
 };
 
-// The plain message box: the text, the application title as caption, no
-// icon, one OK; owned by the active window.
-void ShowMessage(const Text& text);
+// The window dialogs and message boxes belong to: the active window, or the
+// main form when the program is not active.
+HWND__* ActiveDialogOwner();
 
 }  // namespace vellix::ui

@@ -8,21 +8,15 @@
 
 #include "ui/Application.h"
 #include "ui/Dialogs.h"
-#include "ui/Handles_win.h"
+#include "ui/Form.h"
+#include "os/Handles_win.h"
 
 namespace vellix::ui {
 
-namespace {
-// Dialogs belong to the active window, or to the main form when the program
-// is not active.
-HWND DialogOwner() {
-  HWND owner = GetActiveWindow();
-  if (!owner && App().MainForm()) owner = App().MainForm()->Handle();
-  return owner;
-}
-}  // namespace
+using win::FromWide;
+using win::Wide;
 
-bool FileDialog::Execute() {
+bool CommonFileDialog::Execute() {
   const Text filter = FilterList(filter_);
   std::vector<wchar_t> file(32768, L'\0');
   std::size_t preset = std::min(fileName_.size(), file.size() - 1);
@@ -30,7 +24,7 @@ bool FileDialog::Execute() {
 
   OPENFILENAMEW ofn{};
   ofn.lStructSize = sizeof ofn;
-  ofn.hwndOwner = DialogOwner();
+  ofn.hwndOwner = ActiveDialogOwner();
   ofn.lpstrFilter = filter.empty() ? nullptr : Wide(filter);
   ofn.nFilterIndex = 1;
   ofn.lpstrFile = file.data();
@@ -48,11 +42,6 @@ bool FileDialog::Execute() {
   if (!ok) return false;
   fileName_ = FromWide(file.data(), std::wcslen(file.data()));
   return true;
-}
-
-void ShowMessage(const Text& text) {
-  Text caption = App().Title();
-  MessageBoxW(DialogOwner(), Wide(text), Wide(caption), MB_OK);
 }
 
 }  // namespace vellix::ui

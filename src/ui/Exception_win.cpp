@@ -3,9 +3,11 @@
 #include <cstdio>
 
 #include "ui/Exception.h"
-#include "ui/Handles_win.h"
+#include "os/Handles_win.h"
 
 namespace vellix::ui {
+
+using win::FromWide;
 
 namespace {
 Text FormatSystemMessage(DWORD code) {

@@ -3,18 +3,20 @@
 #include <algorithm>
 #include <vector>
 
+#include "os/Handles_win.h"
 #include "ui/Application.h"
 #include "ui/Form.h"
-#include "ui/Handles_win.h"
 
 namespace vellix::ui {
 
-namespace {
-// Posted by Release; wParam carries the form's serial so that a message left
-// for a window that is gone never reaches another form.
-constexpr UINT kReleaseMessage = WM_APP + 0x101;
-unsigned g_nextSerial = 1;
+using win::FromWide;
+using win::Wide;
 
+void FontDeleter::operator()(HFONT__* font) const {
+  if (font) DeleteObject(font);
+}
+
+namespace {
 // Window placements use work-area coordinates; the rest of the form uses
 // screen coordinates.
 POINT WorkAreaOffset(HWND hwnd) {
@@ -31,27 +33,33 @@ POINT WorkAreaOffset(HWND hwnd) {
 bool ShowsRestored(HWND hwnd) { return !IsZoomed(hwnd) && !IsIconic(hwnd); }
 }  // namespace
 
-Form::Form(Form* owner) : owner_(owner) {
-  serial_ = g_nextSerial++;
-  CreateHandle(0, kFormClassName, FrameStyle() | WS_CLIPCHILDREN, 0, 0, 320, 240, owner ? owner->Handle() : nullptr);
+Form::Form(const FormDescription& d, Form* owner)
+    : owner_(owner),
+      state_(d.windowState),
+      borderStyle_(d.borderStyle),
+      borderIcons_(d.borderIcons),
+      color_(d.color),
+      font_(d.font) {
+  CreateHandle(0, kFormClassName, FrameStyle() | WS_CLIPCHILDREN, d.left, d.top, 320, 240,
+               owner ? owner->Handle() : nullptr);
   if (owner_) owner_->owned_.push_back(this);
-  ApplyFont();
+  fontHandle_.reset(CreateFontW(font_.height, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
+                                OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE,
+                                Wide(font_.name)));
+  SetCaption(d.caption);
+  SetClientSize(d.clientWidth, d.clientHeight);
   App().FormCreated(this);
 }
 
 Form::~Form() {
   destroying_ = true;
-  // Owned forms go first, without their close handlers.
-  while (!owned_.empty()) {
-    Form* form = owned_.back();
-    owned_.pop_back();
+  // Owned forms outlive this object only as objects: their windows die with
+  // ours, so they must not reach back.
+  for (Form* form : owned_) {
     form->owner_ = nullptr;
-    if (form->heap_) {
-      delete form;
-    } else {
-      form->destroying_ = true;  // its window dies with ours
-    }
+    form->destroying_ = true;
   }
+  owned_.clear();
   if (owner_) {
     auto& list = owner_->owned_;
     list.erase(std::remove(list.begin(), list.end(), this), list.end());
@@ -59,7 +67,6 @@ Form::~Form() {
   }
   App().FormDestroyed(this);
   DestroyHandle();
-  if (hfont_) DeleteObject(hfont_);
 }
 
 Text Form::Caption() const {
@@ -74,7 +81,8 @@ void Form::SetCaption(const Text& caption) {
   if (Handle()) SetWindowTextW(Handle(), Wide(caption));
 }
 
-void Form::SetBounds(int left, int top, int width, int height) {
+void Form::SetBounds(const Bounds& b) {
+  const int left = b.left, top = b.top, width = b.width, height = b.height;
   HWND hwnd = Handle();
   if (!hwnd) return;
   requestedWidth_ = width;
@@ -121,6 +129,7 @@ int Form::Height() const {
   RECT rc = OuterBounds(Handle());
   return rc.bottom - rc.top;
 }
+Size Form::OuterSize() const { return Size{Width(), Height()}; }
 
 void Form::SetClientSize(int width, int height) {
   HWND hwnd = Handle();
@@ -140,7 +149,7 @@ void Form::SetClientSize(int width, int height) {
     frameWidth = (outer.right - outer.left) - client.right;
     frameHeight = (outer.bottom - outer.top) - client.bottom;
   }
-  SetBounds(Left(), Top(), width + frameWidth, height + frameHeight);
+  SetBounds(Bounds{Left(), Top(), width + frameWidth, height + frameHeight});
 }
 
 WindowState Form::GetWindowState() const {
@@ -172,49 +181,6 @@ unsigned long Form::FrameStyle() const {
     if (borderIcons_.maximize) style |= WS_MAXIMIZEBOX;
   }
   return style;
-}
-
-void Form::ApplyFrameStyle() {
-  HWND hwnd = Handle();
-  if (!hwnd) return;
-  // The client area keeps its size across a frame change, so the order in
-  // which a form sets its frame and its client size does not matter.
-  bool restored = ShowsRestored(hwnd);
-  RECT client;
-  GetClientRect(hwnd, &client);
-  const DWORD kept = WS_VISIBLE | WS_MAXIMIZE | WS_MINIMIZE | WS_DISABLED | WS_CLIPCHILDREN | WS_CLIPSIBLINGS;
-  DWORD style = (static_cast<DWORD>(GetWindowLongW(hwnd, GWL_STYLE)) & kept) | FrameStyle();
-  SetWindowLongW(hwnd, GWL_STYLE, static_cast<LONG>(style));
-  SetWindowPos(hwnd, nullptr, 0, 0, 0, 0, SWP_FRAMECHANGED | SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
-  if (restored) SetClientSize(client.right, client.bottom);
-}
-
-void Form::SetBorderStyle(BorderStyle style) {
-  borderStyle_ = style;
-  ApplyFrameStyle();
-}
-
-void Form::SetBorderIcons(BorderIcons icons) {
-  borderIcons_ = icons;
-  ApplyFrameStyle();
-}
-
-void Form::SetColor(Color color) {
-  color_ = color;
-  if (Handle()) InvalidateRect(Handle(), nullptr, TRUE);
-}
-
-void Form::SetFont(const FontSpec& font) {
-  font_ = font;
-  ApplyFont();
-}
-
-void Form::ApplyFont() {
-  HFONT font = CreateFontW(font_.height, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
-                           CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE, Wide(font_.name));
-  if (!font) return;
-  if (hfont_) DeleteObject(hfont_);
-  hfont_ = font;
 }
 
 void Form::Show() {
@@ -250,63 +216,43 @@ void Form::Hide() {
 bool Form::Visible() const { return Handle() && IsWindowVisible(Handle()); }
 
 void Form::Close() {
-  CloseAction action = CloseAction::Hide;
-  if (OnClose) OnClose(action);
-  if (action == CloseAction::None) return;
   if (App().MainForm() == this) {
     App().Terminate();
     return;
   }
-  switch (action) {
-    case CloseAction::Hide: Hide(); break;
-    case CloseAction::Minimize: SetWindowState(WindowState::Minimized); break;
-    case CloseAction::Free: Release(); break;
-    case CloseAction::None: break;
-  }
+  Hide();
 }
 
-void Form::Release() {
-  if (!heap_) {
-    Hide();
-    return;
-  }
-  if (Handle()) PostMessageW(Handle(), kReleaseMessage, serial_, 0);
+void Form::BringToFront(int delayMs) {
+  Sleep(static_cast<DWORD>(delayMs > 0 ? delayMs : 0));
+  HWND h = Handle();
+  SetWindowPos(h, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOMOVE | SWP_SHOWWINDOW);
+  SetWindowPos(h, HWND_NOTOPMOST, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOMOVE | SWP_SHOWWINDOW);
+  SetForegroundWindow(h);
 }
 
 void Form::SetFocus() {
   if (Handle()) ::SetFocus(Handle());
 }
 
-void Form::DoCreate() {
-  if (OnCreate) Guarded([this] { OnCreate(); });
-}
-
 bool Form::HandleMessage(unsigned message, std::uintptr_t wParam, std::intptr_t lParam, std::intptr_t& result) {
   HWND hwnd = Handle();
   switch (message) {
     case WM_CLOSE:
-      if (!destroying_) Close();
-      result = 0;
-      return true;
-
-    case kReleaseMessage:
-      if (wParam != serial_ || !heap_) return false;
-      delete this;  // nothing of this object is touched below
+      // The close button and the system menu. A handler that frees the form
+      // deletes it only after this message.
+      if (!destroying_) {
+        if (OnCloseRequest)
+          OnCloseRequest();
+        else
+          Close();
+      }
       result = 0;
       return true;
 
     case WM_CHAR:
-      if (destroying_ || !OnKeyPress) return false;
-      {
-        char16_t key = static_cast<char16_t>(wParam);
-        OnKeyPress(key);
-        if (key == 0) {
-          result = 0;
-          return true;
-        }
-        result = DefWindowProcW(hwnd, WM_CHAR, key, lParam);
-        return true;
-      }
+      if (!destroying_ && OnKeyPress) OnKeyPress(static_cast<char16_t>(wParam));
+      return false;
 
     case WM_ACTIVATE:
       // Give the focus back to the control that had it when the form was left.
@@ -333,7 +279,7 @@ bool Form::HandleMessage(unsigned message, std::uintptr_t wParam, std::intptr_t 
     }
 
     case WM_GETFONT:
-      result = reinterpret_cast<std::intptr_t>(hfont_);
+      result = reinterpret_cast<std::intptr_t>(fontHandle_.get());
       return true;
 
     case WM_DESTROY:

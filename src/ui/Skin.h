@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "text/Text.h"
-#include "ui/Color.h"
+#include "os/Color.h"
 
 namespace vellix::ui {
 

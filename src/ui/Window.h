@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "ui/Color.h"
+#include "os/Color.h"
 
 struct HWND__;
 

@@ -1,11 +1,12 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <cwchar>
 
 #include "ui/Application.h"
 #include "ui/Control.h"
 #include "ui/Exception.h"
-#include "ui/Handles_win.h"
+#include "os/Handles_win.h"
 #include "ui/Skin.h"
 #include "ui/Window.h"
 
@@ -41,15 +42,21 @@ struct WindowProcAccess {
     try {
       handled = self->HandleMessage(message, wParam, lParam, result);
     } catch (...) {
-      App().HandleCurrentException();
+      ShowCurrentException(App());
       handled = false;
     }
     return handled ? static_cast<LRESULT>(result) : DefWindowProcW(hwnd, message, wParam, lParam);
   }
 
+  // Throws Exception when a class cannot be registered.
   static void RegisterClasses() {
     static bool registered = false;
     if (registered) return;
+    auto check = [](ATOM atom, const wchar_t* name) {
+      if (atom || GetLastError() == ERROR_CLASS_ALREADY_EXISTS) return;
+      throw Exception(u"Cannot register the window class " + win::FromWide(name, wcslen(name)) + u": " +
+                      SystemErrorMessage(static_cast<long>(GetLastError())));
+    };
     WNDCLASSEXW wc{};
     wc.cbSize = sizeof wc;
     wc.lpfnWndProc = &Proc;
@@ -57,11 +64,11 @@ struct WindowProcAccess {
     wc.hCursor = LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_ARROW));
     wc.style = CS_DBLCLKS;
     wc.lpszClassName = kFormClassName;
-    RegisterClassExW(&wc);
+    check(RegisterClassExW(&wc), kFormClassName);
     // Controls repaint whole on resize: the panel's bevel follows the edge.
     wc.style = CS_DBLCLKS | CS_HREDRAW | CS_VREDRAW;
     wc.lpszClassName = kControlClassName;
-    RegisterClassExW(&wc);
+    check(RegisterClassExW(&wc), kControlClassName);
     registered = true;
   }
 };
@@ -129,7 +136,7 @@ bool Window::HandleMessage(unsigned message, std::uintptr_t wParam, std::intptr_
       HDC dc = reinterpret_cast<HDC>(wParam);
       RECT rc;
       GetClientRect(hwnd_, &rc);
-      GdiHandle<HBRUSH> brush(CreateSolidBrush(ResolveColor(BackgroundColor())));
+      win::GdiHandle<HBRUSH> brush(CreateSolidBrush(ResolveColor(BackgroundColor())));
       FillRect(dc, &rc, brush.Get());
       result = 1;
       return true;

@@ -53,16 +53,16 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   world.imgSaveDialog.confirm = world.fileSaveDialog.confirm = !(scene & 2);
   if (scene & 4) world.drives.types.clear();
   if (scene & 16) world.files.copySucceeds = false;
-  if (scene & 32) world.environment.executable = u"E:\\Book.exe";
+  if (scene & 32) world.executable = u"E:\\Book.exe";
   world.environment.argument1 = command;
   world.files.writesFail = (scene & 8) != 0;
   world.search.entries[u"D:\\Books\\" + args + u"\\*.txt"] = {args, command, u"TxtList.txt", u".txt", u"a"};
 
-  vellix::Dispatcher dispatcher(world.Ports());
-  dispatcher.FlashPlayerFSCommand(command, args);
-  dispatcher.FlashPlayerFSCommand(args, command);
+  const vellix::CommandPorts ports = world.Ports();
+  vellix::FlashPlayerFSCommand(ports, command, args);
+  vellix::FlashPlayerFSCommand(ports, args, command);
 
-  vellix::ParsePopupRequest(args, vellix::MakeBookPaths(world.environment.executable));
+  vellix::ParsePopupRequest(args, vellix::MakeBookPaths(world.executable));
   vellix::RunChildCommand(args, world.shell);
   return 0;
 }

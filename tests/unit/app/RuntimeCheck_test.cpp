@@ -92,23 +92,30 @@ class FakeProcesses : public Processes {
   bool startThrows = false;
   std::optional<std::uint32_t> exitCode = 0;
 
-  std::optional<ProcessHandles> Start(const std::string& commandLine) override {
+  // The process is journaled as "11/12", its process and thread handles.
+  class Process : public StartedProcess {
+   public:
+    Process(Log& log, std::optional<std::uint32_t> exitCode) : log_(log), exitCode_(exitCode) {}
+    ~Process() override { log_.push_back("close 11/12"); }
+    void WaitForExit() override { log_.push_back("wait 11/12"); }
+    std::optional<std::uint32_t> ExitCode() override {
+      log_.push_back("exit code 11/12");
+      return exitCode_;
+    }
+
+   private:
+    Log& log_;
+    std::optional<std::uint32_t> exitCode_;
+  };
+
+  std::unique_ptr<StartedProcess> Start(const std::string& commandLine) override {
     log_.push_back("start " + commandLine);
     if (startThrows) throw std::bad_alloc();
-    if (startFails) return std::nullopt;
-    return ProcessHandles{11, 12};
+    if (startFails) return nullptr;
+    return std::make_unique<Process>(log_, exitCode);
   }
-  void WaitForExit(const ProcessHandles& p) override { log_.push_back("wait " + Handles(p)); }
-  std::optional<std::uint32_t> ExitCode(const ProcessHandles& p) override {
-    log_.push_back("exit code " + Handles(p));
-    return exitCode;
-  }
-  void Close(const ProcessHandles& p) override { log_.push_back("close " + Handles(p)); }
 
  private:
-  static std::string Handles(const ProcessHandles& p) {
-    return std::to_string(p.process) + "/" + std::to_string(p.thread);
-  }
   Log& log_;
 };
 

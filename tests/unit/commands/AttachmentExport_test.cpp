@@ -10,7 +10,7 @@ namespace {
 using testing::FakeWorld;
 using testing::Journal;
 
-void Dispatch(FakeWorld& world, const Text& args) { Dispatcher(world.Ports()).FlashPlayerFSCommand(u"", args); }
+void Dispatch(FakeWorld& world, const Text& args) { FlashPlayerFSCommand(world.Ports(), u"", args); }
 
 // The journal after the default shell open that precedes every head command.
 Journal AfterShell(const FakeWorld& world) {
@@ -97,14 +97,14 @@ TEST(AttachmentExport, FilterTables) {
 
 TEST(AttachmentExport, DocCopyLeavesAnUnlistedExtensionToTheDialogsCurrentFilter) {
   FakeWorld world;
-  Dispatcher dispatcher(world.Ports());
-  dispatcher.FlashPlayerFSCommand(u"", u"function_doccopy@@@docs/guide.pdf");
+  const CommandPorts ports = world.Ports();
+  FlashPlayerFSCommand(ports, u"", u"function_doccopy@@@docs/guide.pdf");
   EXPECT_EQ(world.fileSaveDialog.Filter(), u"PDF 파일|*.pdf");
-  dispatcher.FlashPlayerFSCommand(u"", u"function_doccopy@@@docs/letter.DOC");
-  dispatcher.FlashPlayerFSCommand(u"", u"function_doccopy@@@docs/guide.pdf");
+  FlashPlayerFSCommand(ports, u"", u"function_doccopy@@@docs/letter.DOC");
+  FlashPlayerFSCommand(ports, u"", u"function_doccopy@@@docs/guide.pdf");
   EXPECT_EQ(world.fileSaveDialog.Filter(), u"마이크로소프트 워드 파일|*.doc;*.docx");
-  dispatcher.FlashPlayerFSCommand(u"", u"function_copyfile@@@pics@@@cover.png");
-  dispatcher.FlashPlayerFSCommand(u"", u"function_doccopy@@@docs/guide.pdf");
+  FlashPlayerFSCommand(ports, u"", u"function_copyfile@@@pics@@@cover.png");
+  FlashPlayerFSCommand(ports, u"", u"function_doccopy@@@docs/guide.pdf");
   EXPECT_EQ(world.fileSaveDialog.Filter(), u"이미지파일|*.jpg;*.bmp;*.png;");
   // The image dialog is a dialog of its own and never changes.
   EXPECT_EQ(world.imgSaveDialog.Filter(), u"ImageFile|*.jpg;*.bmp");

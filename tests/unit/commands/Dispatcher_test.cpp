@@ -10,8 +10,7 @@ using testing::FakeWorld;
 using testing::Journal;
 
 Journal Dispatch(FakeWorld& world, const Text& command, const Text& args) {
-  Dispatcher dispatcher(world.Ports());
-  dispatcher.FlashPlayerFSCommand(command, args);
+  FlashPlayerFSCommand(world.Ports(), command, args);
   return world.journal;
 }
 
@@ -73,7 +72,7 @@ TEST(Dispatcher, RoutesEachRequest) {
 
 TEST(Dispatcher, ShowFromAnExecutableAtADriveRoot) {
   FakeWorld world;
-  world.environment.executable = u"E:\\Book.exe";
+  world.executable = u"E:\\Book.exe";
   Dispatch(world, u"", u"function_show@@@app.exe@@@1");
   ASSERT_EQ(world.journal.size(), 2u);
   EXPECT_EQ(world.journal[1], "shell.open owner=none file=\"E:\\\\app.exe\" params=\"1\" dir= show=1");

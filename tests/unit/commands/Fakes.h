@@ -10,7 +10,11 @@
 #include <utility>
 #include <vector>
 
-#include "commands/Ports.h"
+#include "book/BookPaths.h"
+#include "commands/CommandPorts.h"
+#include "flash/ShockwaveFlash.h"
+#include "os/Forms.h"
+#include "text/CodePage.h"
 
 namespace vellix::testing {
 
@@ -47,15 +51,49 @@ class FakeBookWindow : public BookWindow {
   Journal& journal_;
 };
 
-class FakeMovie : public Movie {
+// The Flash control: movies, variables, focus and destruction are journaled
+// with the control's name; FSCommands are raised with Fire.
+class FakeFlash : public TShockwaveFlash {
  public:
-  explicit FakeMovie(Journal& journal) : journal_(journal) {}
+  FakeFlash(Journal& journal, std::string name = "movie") : journal_(journal), name_(std::move(name)) {}
+  void SetMovie(const Text& movie) override {
+    if (destroyed_) return;
+    journal_.push_back(name_ + ".movie=" + ShowText(movie));
+  }
   void SetVariable(const Text& name, const Text& value) override {
-    journal_.push_back("setvar " + ShowText(name) + "=" + ShowText(value));
+    if (destroyed_) return;
+    journal_.push_back(Prefix() + "setvar " + ShowText(name) + "=" + ShowText(value));
+  }
+  void SetFocus() override { journal_.push_back(name_ + ".focus"); }
+  void Destroy() override {
+    journal_.push_back(name_ + ".destroy" + (inEvent_ ? " (inside its event)" : ""));
+    destroyed_ = true;
+  }
+  bool Destroyed() const override { return destroyed_; }
+  Bounds ControlBounds() const override { return bounds; }
+  void SetControlBounds(const Bounds& b) override {
+    journal_.push_back(name_ + ".bounds=" + std::to_string(b.left) + "," + std::to_string(b.top) + "," +
+                       std::to_string(b.width) + "x" + std::to_string(b.height));
+    bounds = b;
   }
 
+  // Raises the control's FSCommand event, as the control does.
+  void Fire(const Text& command, const Text& args) {
+    if (!OnFSCommand) return;
+    inEvent_ = true;
+    OnFSCommand(command, args);
+    inEvent_ = false;
+  }
+
+  Bounds bounds{0, 0, 545, 376};
+
  private:
+  // The book's control journals variables as "setvar", popups with a name.
+  std::string Prefix() const { return name_ == "movie" ? "" : name_ + "."; }
   Journal& journal_;
+  std::string name_;
+  bool destroyed_ = false;
+  bool inEvent_ = false;
 };
 
 class FakePopupOpener : public PopupOpener {
@@ -81,7 +119,7 @@ class FakeShell : public Shell {
   Journal& journal_;
 };
 
-class FakeSaveDialog : public SaveDialog {
+class FakeSaveDialog : public FileDialog {
  public:
   FakeSaveDialog(Journal& journal, std::string name, Text initialFilter)
       : journal_(journal), name_(std::move(name)), filter_(std::move(initialFilter)) {}
@@ -187,10 +225,8 @@ class FakeDrives : public Drives {
 
 class FakeEnvironment : public Environment {
  public:
-  Text ExecutablePath() override { return executable; }
   Text Argument1() override { return argument1; }
 
-  Text executable = u"D:\\Books\\Sample.exe";
   Text argument1;
 };
 
@@ -199,14 +235,18 @@ struct FakeWorld {
   FakeWorld() {
     drives.types = {{"C:\\", 3}, {"D:\\", 3}, {"E:\\", Drives::kRemovable}, {"F:\\", Drives::kRemovable}};
   }
+  // The ports, with the book's paths derived from `executable` now.
   CommandPorts Ports() {
-    return CommandPorts{window, movie, popups, shell, imgSaveDialog, fileSaveDialog,
+    book = MakeBookPaths(executable);
+    return CommandPorts{book, window, movie, popups, shell, imgSaveDialog, fileSaveDialog,
                         messages, files, search, drives, environment};
   }
 
+  Text executable = u"D:\\Books\\Sample.exe";
+  BookPaths book;
   Journal journal;
   FakeBookWindow window{journal};
-  FakeMovie movie{journal};
+  FakeFlash movie{journal};
   FakePopupOpener popups{journal};
   FakeShell shell{journal};
   FakeSaveDialog imgSaveDialog{journal, "img", u"ImageFile|*.jpg;*.bmp"};

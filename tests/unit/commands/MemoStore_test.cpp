@@ -12,7 +12,7 @@ using testing::FakeWorld;
 using testing::Journal;
 
 Journal AfterShell(FakeWorld& world, const Text& args) {
-  Dispatcher(world.Ports()).FlashPlayerFSCommand(u"", args);
+  FlashPlayerFSCommand(world.Ports(), u"", args);
   EXPECT_FALSE(world.journal.empty());
   if (world.journal.empty()) return {};
   return Journal(world.journal.begin() + 1, world.journal.end());

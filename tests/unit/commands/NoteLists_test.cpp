@@ -11,7 +11,7 @@ using testing::Journal;
 
 Journal AfterShell(FakeWorld& world, const Text& args) {
   world.journal.clear();
-  Dispatcher(world.Ports()).FlashPlayerFSCommand(u"", args);
+  FlashPlayerFSCommand(world.Ports(), u"", args);
   EXPECT_FALSE(world.journal.empty());
   if (world.journal.empty()) return {};
   return Journal(world.journal.begin() + 1, world.journal.end());
@@ -82,7 +82,7 @@ TEST_F(NoteLists, Paths) {
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
-    world.environment.executable = c.executable;
+    world.executable = c.executable;
     EXPECT_EQ(AfterShell(world, c.args), c.expected);
   }
 }

@@ -5,14 +5,15 @@
 
 #include <gtest/gtest.h>
 
+#include <memory>
 #include <string>
 #include <vector>
 
-#include "flash/ShockwaveFlash.h"
 #include "ui/Application.h"
 #include "ui/Control.h"
 #include "ui/Exception.h"
 #include "ui/Form.h"
+#include "flash/ShockwaveFlash_win.h"
 
 namespace vellix {
 namespace {
@@ -286,14 +287,18 @@ std::vector<std::string> TakeLog() {
 const std::vector<std::string> kTeardown = {"Unadvise", "InPlaceDeactivate", "Close(nosave)", "SetClientSite(null)",
                                             "released"};
 
+FormDescription Described(int clientWidth, int clientHeight) {
+  FormDescription d;
+  d.clientWidth = clientWidth;
+  d.clientHeight = clientHeight;
+  return d;
+}
+
 class FlashHostTest : public ::testing::Test {
  protected:
   void SetUp() override {
     ui::App().Initialize();
-    ui::App().OnException = [this](const std::exception& e) {
-      const auto* ours = dynamic_cast<const ui::Exception*>(&e);
-      errors.push_back(ours ? ToUtf8(ours->Message()) : "<other>");
-    };
+    ui::App().OnException = [this](const Text& message) { errors.push_back(ToUtf8(message)); };
     g_log.clear();
   }
   void TearDown() override {
@@ -318,9 +323,9 @@ TEST_F(FlashHostTest, UnregisteredClassRaisesTheSystemText) {
     RegCloseKey(key);
     GTEST_SKIP() << "a control is registered in this prefix";
   }
-  ui::Form form;
+  ui::Form form(Described(800, 600));
   try {
-    TShockwaveFlash flash(form);
+    OleShockwaveFlash flash(form, FlashSettings{});
     ADD_FAILURE() << "no exception";
   } catch (const ui::OleError& e) {
     EXPECT_EQ(e.ErrorCode(), REGDB_E_CLASSNOTREG);
@@ -333,10 +338,9 @@ TEST_F(FlashHostTest, UnregisteredClassRaisesTheSystemText) {
 
 TEST_F(FlashHostTest, CreationOrderSettingsAndCalls) {
   RegisterFake();
-  ui::Form form;
-  form.SetClientSize(543, 374);
+  ui::Form form(Described(543, 374));
   {
-    TShockwaveFlash flash(form);
+    OleShockwaveFlash flash(form, FlashSettings{});
     const std::vector<std::string> created = {
         "SetClientSite", "InitNew",
         "put WMode=Window", "put Quality2=High", "put Scale=ShowAll", "put Playing=true", "put Loop=true",
@@ -370,8 +374,8 @@ TEST_F(FlashHostTest, CreationOrderSettingsAndCalls) {
 
 TEST_F(FlashHostTest, EventsArriveInOrderAndDestroyInsideOneIsDeferred) {
   RegisterFake();
-  ui::Form form;
-  TShockwaveFlash flash(form);
+  ui::Form form(Described(800, 600));
+  OleShockwaveFlash flash(form, FlashSettings{});
   TakeLog();
   std::vector<std::string> seen;
   bool torndownInside = true;
@@ -412,18 +416,38 @@ TEST_F(FlashHostTest, EventsArriveInOrderAndDestroyInsideOneIsDeferred) {
 TEST_F(FlashHostTest, DestroyingTheFormTearsTheControlDown) {
   RegisterFake();
   {
-    auto* form = ui::MakeForm<ui::Form>(nullptr);
+    auto form = std::make_unique<ui::Form>(Described(800, 600));
     ui::Panel panel(*form);
     panel.SetAlign(ui::Align::Client);
-    auto* flash = new TShockwaveFlash(panel);  // outlives its panel's window on purpose
+    auto* flash = new OleShockwaveFlash(panel, FlashSettings{});  // outlives its panel's window on purpose
     TakeLog();
-    delete form;  // destroys the panel's window and the control's window with it
+    form.reset();  // destroys the panel's window and the control's window with it
     EXPECT_EQ(TakeLog(), kTeardown);
     EXPECT_TRUE(flash->Destroyed());
     delete flash;
   }
   EXPECT_TRUE(TakeLog().empty());
   EXPECT_TRUE(PumpMessages());
+}
+
+// A close asked for inside the control's event as the program ends: the
+// teardown still queued when the loop ends is carried out.
+TEST_F(FlashHostTest, TeardownPendingWhenTheLoopEndsIsCarriedOut) {
+  RegisterFake();
+  ui::Form main(Described(800, 600));
+  OleShockwaveFlash flash(main, FlashSettings{});
+  TakeLog();
+  BSTR close = SysAllocString(L"function_close");
+  flash.OnFSCommand = [&](const Text&, const Text&) {
+    flash.Destroy();
+    main.Close();  // ends the loop; the teardown waits for the event's end
+  };
+  FakeControl* control = FakeControl::last;
+  main.OnShow = [&] { control->Fire(close, close); };
+  ui::App().Run(main);
+  EXPECT_EQ(TakeLog(), kTeardown);
+  EXPECT_TRUE(flash.Destroyed());
+  SysFreeString(close);
 }
 
 }  // namespace

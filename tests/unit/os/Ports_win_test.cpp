@@ -7,9 +7,11 @@
 #include <optional>
 #include <string>
 
+#include "commands/Fakes.h"
 #include "commands/NoteLists.h"
 #include "commands/TextFile.h"
 #include "os/Ports_win.h"
+#include "support/TempFolder.h"
 #include "text/CodePage.h"
 
 namespace vellix {
@@ -17,40 +19,10 @@ namespace {
 
 const wchar_t* Wide(const Text& text) { return reinterpret_cast<const wchar_t*>(text.c_str()); }
 
-void RemoveTree(const Text& path) {
-  WIN32_FIND_DATAW entry;
-  HANDLE search = FindFirstFileW(Wide(path + u"\\*"), &entry);
-  if (search != INVALID_HANDLE_VALUE) {
-    do {
-      Text name(reinterpret_cast<const char16_t*>(entry.cFileName));
-      if (name == u"." || name == u"..") continue;
-      Text child = path + u"\\" + name;
-      SetFileAttributesW(Wide(child), FILE_ATTRIBUTE_NORMAL);
-      if (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
-        RemoveTree(child);
-      else
-        DeleteFileW(Wide(child));
-    } while (FindNextFileW(search, &entry));
-    FindClose(search);
-  }
-  RemoveDirectoryW(Wide(path));
-}
-
-// A fresh folder under the system's temporary folder, removed with all its
-// content at the end of the test.
-class TempFolder : public ::testing::Test {
+// A fresh folder of the test's own under the system's temporary folder.
+class InTempFolder : public ::testing::Test {
  protected:
-  TempFolder() {
-    wchar_t temp[MAX_PATH + 1];
-    DWORD length = GetTempPathW(MAX_PATH + 1, temp);
-    static int counter = 0;
-    path_ = Text(reinterpret_cast<const char16_t*>(temp), length) + u"vellix-os-" +
-            FromUtf8(std::to_string(GetCurrentProcessId())) + u"-" + FromUtf8(std::to_string(++counter));
-    CreateDirectoryW(Wide(path_), nullptr);
-  }
-  ~TempFolder() override { RemoveTree(path_); }
-
-  Text Path(const Text& name) const { return path_ + u"\\" + name; }
+  Text Path(const Text& name) const { return dir_.TextPath(name); }
   std::string Ansi(const Text& name) const { return ToAnsi(Path(name)); }
   void MakeFolder(const Text& name) const { ASSERT_TRUE(CreateDirectoryW(Wide(Path(name)), nullptr)); }
   void MakeFile(const Text& name, const std::string& bytes = "x") const { ASSERT_TRUE(Win32Files().Write(Ansi(name), bytes)); }
@@ -67,11 +39,12 @@ class TempFolder : public ::testing::Test {
     return bytes;
   }
 
-  Text path_;
+ private:
+  testing::TempFolder dir_;
 };
 
-using Win32FilesTest = TempFolder;
-using Win32FileSearchTest = TempFolder;
+using Win32FilesTest = InTempFolder;
+using Win32FileSearchTest = InTempFolder;
 
 TEST_F(Win32FilesTest, WritesExactlyTheBytesGiven) {
   Win32Files files;
@@ -145,53 +118,36 @@ TEST_F(Win32FileSearchTest, ListsEveryMatchingEntryButDotAndDotDot) {
 // The list command over the real file system: the folder named old.txt is
 // listed like a file, and the list file holds one record in search order.
 TEST_F(Win32FileSearchTest, ListFileOverRealFolders) {
-  struct FixedEnvironment : Environment {
-    Text exe;
-    Text ExecutablePath() override { return exe; }
-    Text Argument1() override { return Text(); }
-  } environment;
-  environment.exe = Path(u"Sample.exe");
-  struct RecordingMovie : Movie {
-    std::vector<Text> values;
-    void SetVariable(const Text&, const Text& value) override { values.push_back(value); }
-  } movie;
   MakeFolder(u"TxtData");
   MakeFile(u"TxtData\\memo1.txt");
   MakeFolder(u"TxtData\\old.txt");
+  // The list commands over the real file system, everything else faked.
+  testing::FakeWorld world;
+  world.executable = Path(u"Sample.exe");
   Win32Files files;
   Win32FileSearch search;
-  Win32Drives drives;
-  struct Unused : BookWindow, PopupOpener, Shell, SaveDialog, Messages {
-    void Maximize() override {}
-    void Close() override {}
-    void BringToFront() override {}
-    void ShowPopUpForm(const Text&) override {}
-    void Open(ShellOwner, const std::string&, const std::string&, const std::string&, int) override {}
-    void SetFilter(const Text&) override {}
-    Text Filter() const override { return Text(); }
-    void SetFileName(const Text&) override {}
-    bool Execute() override { return false; }
-    Text FileName() const override { return Text(); }
-    void ShowMessage(const Text&) override {}
-  } unused;
-  CommandPorts ports{unused, movie, unused, unused, unused, unused, unused, files, search, drives, environment};
+  CommandPorts fakes = world.Ports();
+  CommandPorts ports{fakes.book,           fakes.window,   fakes.movie, fakes.popups, fakes.shell,
+                     fakes.imgSaveDialog,  fakes.fileSaveDialog, fakes.messages, files, search,
+                     fakes.drives,         fakes.environment};
 
   TxtListSaveToFile(u"TxtData@@@.txt", ports);
   std::optional<std::string> record = Read(u"TxtData\\TxtList.txt");
   ASSERT_TRUE(record.has_value());
   EXPECT_TRUE(*record == "&name=memo1,old&" || *record == "&name=old,memo1&") << *record;
 
+  world.journal.clear();
   SearchList(u"TxtData", ports);
-  ASSERT_EQ(movie.values.size(), 1u);
-  EXPECT_NE(movie.values[0].find(u"TxtList.txt@@@"), Text::npos);
+  ASSERT_EQ(world.journal.size(), 1u);
+  EXPECT_NE(world.journal[0].find("TxtList.txt@@@"), std::string::npos) << world.journal[0];
 
   // A list file in a missing folder is dropped without a trace.
   TxtListSaveToFile(u"absent@@@.txt", ports);
   EXPECT_EQ(Read(u"absent\\TxtList.txt"), std::nullopt);
 }
 
-TEST(Win32Environment, NamesThisProgram) {
-  Text path = Win32Environment().ExecutablePath();
+TEST(RunningExecutablePath, NamesThisProgram) {
+  Text path = RunningExecutablePath();
   EXPECT_EQ(LowerCaseAscii(ExtractFileName(path)), u"unit_os.exe");
 }
 

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -15,29 +16,15 @@
 namespace vellix::ui {
 namespace {
 
-// What happened to a form, kept outside it so that it can be read after the
-// form is gone.
-struct Probe {
-  int shown = 0;
-  int closed = 0;
-  int destroyed = 0;
-};
-
-class ProbeForm : public Form {
- public:
-  ProbeForm(Form* owner, Probe* probe, std::optional<CloseAction> action = std::nullopt)
-      : Form(owner), probe_(probe) {
-    OnShow = [this] { ++probe_->shown; };
-    OnClose = [this, action](CloseAction& a) {
-      ++probe_->closed;
-      if (action) a = *action;
-    };
-  }
-  ~ProbeForm() override { ++probe_->destroyed; }
-
- private:
-  Probe* probe_;
-};
+FormDescription Described(BorderStyle style = BorderStyle::Sizeable, BorderIcons icons = BorderIcons{}) {
+  FormDescription d;
+  d.caption = u"Probe";
+  d.clientWidth = 545;
+  d.clientHeight = 376;
+  d.borderStyle = style;
+  d.borderIcons = icons;
+  return d;
+}
 
 // Handles every message waiting; a WM_QUIT found here would be a stray one
 // that ends the next message loop at once.
@@ -65,10 +52,7 @@ RECT BoundsInParent(HWND hwnd) {
 class FormTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    App().OnException = [this](const std::exception& e) {
-      const auto* ours = dynamic_cast<const Exception*>(&e);
-      errors.push_back(ours ? ToUtf8(ours->Message()) : std::string("<other>"));
-    };
+    App().OnException = [this](const Text& message) { errors.push_back(ToUtf8(message)); };
   }
   void TearDown() override {
     App().OnException = nullptr;
@@ -77,127 +61,90 @@ class FormTest : public ::testing::Test {
   std::vector<std::string> errors;
 };
 
-class MainProbe;
-MainProbe* g_main = nullptr;
+TEST_F(FormTest, RunShowsTheMainFormAndEndsWhenItCloses) {
+  Form main(Described());
+  Form owned(Described(), &main);
+  int shows = 0;
+  main.OnShow = [&] {
+    ++shows;
+    PostMessageW(main.Handle(), WM_CLOSE, 0, 0);  // as the close button does
+  };
+  EXPECT_EQ(GetWindow(owned.Handle(), GW_OWNER), main.Handle());
+  // Work posted before and during the loop runs; work still queued when the
+  // loop ends runs too.
+  std::vector<std::string> ran;
+  App().Post([&] { ran.push_back("before"); });
+  main.OnCloseRequest = [&] {
+    App().Post([&] { ran.push_back("at close"); });
+    main.Close();
+  };
 
-class MainProbe : public Form {
- public:
-  MainProbe() {
-    OnCreate = [this] {
-      refWasSet = g_main == this;
-      owned = MakeForm<ProbeForm>(this, &ownedProbe);
-      throw Exception(u"creation failed");
-    };
-    OnShow = [this] {
-      ++shows;
-      PostMessageW(Handle(), WM_CLOSE, 0, 0);
-    };
-    OnClose = [this](CloseAction&) { ++closes; };
-  }
-  ~MainProbe() override { ++destroyed; }
+  App().Run(main);
 
-  static inline bool refWasSet = false;
-  static inline int shows = 0, closes = 0, destroyed = 0;
-  static inline Probe ownedProbe;
-  ProbeForm* owned = nullptr;
-};
-
-TEST_F(FormTest, CreateFormThenRunUntilTheMainFormCloses) {
-  App().CreateForm(g_main);
-  ASSERT_NE(g_main, nullptr);
-  EXPECT_TRUE(MainProbe::refWasSet) << "the reference must be set before OnCreate runs";
-  EXPECT_EQ(errors, std::vector<std::string>{"creation failed"});
-  EXPECT_EQ(App().MainForm(), g_main);
-  EXPECT_TRUE(IsWindow(g_main->Handle()));
-  EXPECT_EQ(GetWindow(g_main->owned->Handle(), GW_OWNER), g_main->Handle());
-
-  App().Run();  // shows the main form; its OnShow posts the close
-
-  EXPECT_EQ(MainProbe::shows, 1);
-  EXPECT_EQ(MainProbe::closes, 1);
-  EXPECT_EQ(MainProbe::destroyed, 1) << "Run deletes the forms it created";
-  EXPECT_EQ(MainProbe::ownedProbe.destroyed, 1);
-  EXPECT_EQ(MainProbe::ownedProbe.closed, 0);
-  EXPECT_EQ(App().MainForm(), nullptr);
+  EXPECT_EQ(shows, 1);
+  EXPECT_EQ(ran, (std::vector<std::string>{"before", "at close"}));
+  EXPECT_TRUE(IsWindow(main.Handle())) << "closing the main form ends the loop; the form object owns its window";
   MSG msg;
   EXPECT_FALSE(PeekMessageW(&msg, nullptr, WM_QUIT, WM_QUIT, PM_NOREMOVE)) << "a stray quit message is left";
 }
 
-TEST_F(FormTest, OwnedFormsAreDeletedWithTheirOwnerWithoutClosing) {
-  Probe ownerProbe, first, second, grandchild;
-  auto* owner = MakeForm<ProbeForm>(nullptr, &ownerProbe);
-  auto* a = MakeForm<ProbeForm>(owner, &first);
-  MakeForm<ProbeForm>(owner, &second);
-  MakeForm<ProbeForm>(a, &grandchild);
+TEST_F(FormTest, PostedWorkRunsAfterTheCurrentMessageAndErrorsAreShown) {
+  Form form(Described());
+  std::vector<std::string> order;
+  form.OnKeyPress = [&](char16_t) {
+    App().Post([&] {
+      order.push_back("posted");
+      throw Exception(u"deferred failed");
+    });
+    order.push_back("handler");
+  };
+  SendMessageW(form.Handle(), WM_CHAR, 13, 0);
+  EXPECT_EQ(order, std::vector<std::string>{"handler"});
+  ASSERT_TRUE(PumpMessages());
+  EXPECT_EQ(order, (std::vector<std::string>{"handler", "posted"}));
+  EXPECT_EQ(errors, std::vector<std::string>{"deferred failed"});
+}
+
+TEST_F(FormTest, OwnedWindowsGoWithTheirOwner) {
+  auto owner = std::make_unique<Form>(Described());
+  Form owned(Described(), owner.get());
   owner->Show();
-  a->Show();
-  HWND aWindow = a->Handle();
-  EXPECT_EQ(GetWindow(aWindow, GW_OWNER), owner->Handle());
+  owned.Show();
+  HWND ownedWindow = owned.Handle();
+  EXPECT_EQ(GetWindow(ownedWindow, GW_OWNER), owner->Handle());
+  bool closeAsked = false;
+  owned.OnCloseRequest = [&] { closeAsked = true; };
 
-  delete owner;
+  owner.reset();
 
-  for (const Probe* p : {&first, &second, &grandchild}) {
-    EXPECT_EQ(p->destroyed, 1);
-    EXPECT_EQ(p->closed, 0);
-  }
-  EXPECT_FALSE(IsWindow(aWindow));
+  EXPECT_FALSE(IsWindow(ownedWindow));
+  EXPECT_FALSE(closeAsked) << "an owned window goes without a close request";
+  EXPECT_EQ(owned.Owner(), nullptr);
   EXPECT_TRUE(PumpMessages());
 }
 
-TEST_F(FormTest, CloseActionsTakeEffectAfterTheHandler) {
-  struct Case {
-    const char* name;
-    std::optional<CloseAction> action;
-    bool visible, minimized, deleted;
-  } cases[] = {
-      {"default hides", std::nullopt, false, false, false},
-      {"none keeps it open", CloseAction::None, true, false, false},
-      {"minimize", CloseAction::Minimize, true, true, false},
-      {"free deletes later", CloseAction::Free, false, false, true},
-  };
-  for (const auto& c : cases) {
-    SCOPED_TRACE(c.name);
-    Probe ownerProbe, probe;
-    auto* owner = MakeForm<ProbeForm>(nullptr, &ownerProbe);
-    auto* form = MakeForm<ProbeForm>(owner, &probe, c.action);
-    form->Show();
-    HWND window = form->Handle();
-
-    PostMessageW(window, WM_CLOSE, 0, 0);  // as the close button does
-    ASSERT_TRUE(PumpMessages());
-    EXPECT_EQ(probe.closed, 1);
-    EXPECT_EQ(probe.destroyed, c.deleted ? 1 : 0);
-    EXPECT_EQ(IsWindow(window) != FALSE, !c.deleted);
-    if (!c.deleted) {
-      EXPECT_EQ(form->Visible(), c.visible);
-      EXPECT_EQ(IsIconic(window) != FALSE, c.minimized);
-    }
-    delete owner;
-    EXPECT_EQ(probe.destroyed, 1);
-    EXPECT_EQ(probe.closed, 1) << "deleting the owner must not close it again";
-  }
-}
-
-TEST_F(FormTest, FreeIsNeverCarriedOutInsideTheHandler) {
-  Probe probe;
-  bool aliveAfterClose = false;
-  auto* form = MakeForm<ProbeForm>(nullptr, &probe, CloseAction::Free);
-  form->OnKeyPress = [&](char16_t&) {
-    form->Close();
-    aliveAfterClose = probe.destroyed == 0 && IsWindow(form->Handle());
-  };
-  SendMessageW(form->Handle(), WM_CHAR, 13, 0);
-  EXPECT_TRUE(aliveAfterClose);
-  EXPECT_EQ(probe.destroyed, 0);
+TEST_F(FormTest, TheCloseButtonAsksTheHandlerOrHides) {
+  Form owner(Described());
+  Form asking(Described(), &owner);
+  Form plain(Described(), &owner);
+  int asked = 0;
+  asking.OnCloseRequest = [&] { ++asked; };
+  asking.Show();
+  plain.Show();
+  PostMessageW(asking.Handle(), WM_CLOSE, 0, 0);
+  PostMessageW(plain.Handle(), WM_CLOSE, 0, 0);
   ASSERT_TRUE(PumpMessages());
-  EXPECT_EQ(probe.destroyed, 1);
+  EXPECT_EQ(asked, 1);
+  EXPECT_TRUE(asking.Visible()) << "the handler decides what happens";
+  EXPECT_FALSE(plain.Visible()) << "without a handler a form that is not the main form hides";
+  EXPECT_TRUE(IsWindow(plain.Handle()));
 }
 
 TEST_F(FormTest, KeysReachTheFormOnlyWhenTypedIntoItAndErrorsStayInside) {
-  Form form;
+  Form form(Described());
   Panel child(form);
   std::u16string keys;
-  form.OnKeyPress = [&](char16_t& key) {
+  form.OnKeyPress = [&](char16_t key) {
     keys += key;
     if (key == u'x') throw Exception(u"bad key");
     if (key == u'q') throw 42;
@@ -207,12 +154,13 @@ TEST_F(FormTest, KeysReachTheFormOnlyWhenTypedIntoItAndErrorsStayInside) {
   SendMessageW(form.Handle(), WM_CHAR, 'x', 0);
   SendMessageW(form.Handle(), WM_CHAR, 'q', 0);
   EXPECT_EQ(keys, u"\rxq");
-  EXPECT_EQ(errors, (std::vector<std::string>{"bad key", "<other>"}));
+  EXPECT_EQ(errors, (std::vector<std::string>{"bad key", ""})) << "an error of another type shows no text";
 }
 
 TEST_F(FormTest, OnShowRunsEachTimeAndTheStateSetBeforeShowingApplies) {
-  Probe probe;
-  ProbeForm form(nullptr, &probe);
+  Form form(Described());
+  int shown = 0;
+  form.OnShow = [&] { ++shown; };
   form.SetWindowState(WindowState::Maximized);
   EXPECT_EQ(form.GetWindowState(), WindowState::Maximized);
   EXPECT_FALSE(form.Visible());
@@ -220,7 +168,7 @@ TEST_F(FormTest, OnShowRunsEachTimeAndTheStateSetBeforeShowingApplies) {
   EXPECT_TRUE(IsZoomed(form.Handle()));
   form.Hide();
   form.Show();
-  EXPECT_EQ(probe.shown, 2);
+  EXPECT_EQ(shown, 2);
   EXPECT_EQ(form.GetWindowState(), WindowState::Maximized);
   form.SetWindowState(WindowState::Normal);
   EXPECT_FALSE(IsZoomed(form.Handle()));
@@ -228,8 +176,7 @@ TEST_F(FormTest, OnShowRunsEachTimeAndTheStateSetBeforeShowingApplies) {
 }
 
 TEST_F(FormTest, ClientAlignedControlsFillTheirParent) {
-  Form form;
-  form.SetClientSize(545, 376);
+  Form form(Described());
   Panel panel(form, 0, 0, 545, 376);
   panel.SetAlign(Align::Client);
   Panel inner(panel, 1, 1, 10, 10);
@@ -278,15 +225,14 @@ TEST_F(FormTest, OuterBoundsAndFrames) {
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
-    Form form;
-    form.SetBounds(10, 20, 640, 480);
-    form.SetClientSize(545, 376);
-    form.SetBorderStyle(c.style);
-    form.SetBorderIcons(c.icons);
+    FormDescription d = Described(c.style, c.icons);
+    d.left = 10;
+    d.top = 20;
+    Form form(d);
     DWORD style = static_cast<DWORD>(GetWindowLongW(form.Handle(), GWL_STYLE));
     EXPECT_EQ(style & c.present, c.present);
     EXPECT_EQ(style & c.absent, 0u);
-    EXPECT_EQ(form.ClientWidth(), 545) << "a frame change keeps the client size";
+    EXPECT_EQ(form.ClientWidth(), 545) << "the description's client size, whatever the frame";
     EXPECT_EQ(form.ClientHeight(), 376);
 
     RECT rc;
@@ -297,13 +243,13 @@ TEST_F(FormTest, OuterBoundsAndFrames) {
     EXPECT_EQ(form.Height(), rc.bottom - rc.top);
     EXPECT_GT(form.Width(), 545);
 
-    form.SetBounds(30, 40, 500, 400);
+    form.SetBounds(Bounds{30, 40, 500, 400});
     EXPECT_EQ(form.Width(), 500);
     EXPECT_EQ(form.Height(), 400);
 
     // A size the program sets is kept even beyond the screen.
     const int wide = GetSystemMetrics(SM_CXSCREEN) + 300, tall = GetSystemMetrics(SM_CYSCREEN) + 200;
-    form.SetBounds(-8, -19, wide, tall);
+    form.SetBounds(Bounds{-8, -19, wide, tall});
     EXPECT_EQ(form.Left(), -8);
     EXPECT_EQ(form.Top(), -19);
     EXPECT_EQ(form.Width(), wide);
@@ -314,7 +260,7 @@ TEST_F(FormTest, OuterBoundsAndFrames) {
     form.Show();
     GetWindowRect(form.Handle(), &rc);
     EXPECT_EQ(form.Width(), rc.right - rc.left);
-    form.SetBounds(50, 60, 420, 300);
+    form.SetBounds(Bounds{50, 60, 420, 300});
     EXPECT_TRUE(IsZoomed(form.Handle()));
     form.SetWindowState(WindowState::Normal);
     EXPECT_EQ(form.Left(), 50);
@@ -353,7 +299,7 @@ std::string IconFileBytes() {
 }
 
 TEST_F(FormTest, ApplicationIconFromFile) {
-  Form form;
+  Form form(Described());
   std::wstring bad = TempFile(L"vellix-ui-not-an-icon.ico", "this is no icon");
   const Text badPath(reinterpret_cast<const char16_t*>(bad.c_str()));
   try {
@@ -367,7 +313,7 @@ TEST_F(FormTest, ApplicationIconFromFile) {
   App().SetIcon(Text(reinterpret_cast<const char16_t*>(good.c_str())));
   ASSERT_NE(App().Icon(), nullptr);
   EXPECT_EQ(reinterpret_cast<HICON>(SendMessageW(form.Handle(), WM_GETICON, ICON_BIG, 0)), App().Icon());
-  Form later;
+  Form later(Described());
   EXPECT_EQ(reinterpret_cast<HICON>(SendMessageW(later.Handle(), WM_GETICON, ICON_BIG, 0)), App().Icon());
 
   App().SetIcon(static_cast<HICON>(nullptr));  // back to the executable's own (none here)

@@ -1,7 +1,7 @@
 #pragma once
-// What the movie commands need from the world outside the core: one small
-// interface per concern. The Win32 layer implements them; tests use fakes that
-// record every call. Texts are UTF-16; std::string parameters carry bytes in
+// What the core needs from the system outside it: one small interface per
+// concern. Each shell implements them; tests use fakes that record every
+// call. Texts are UTF-16; std::string parameters carry bytes in
 // the system's ANSI code page, exactly as the 8-bit Windows calls take them.
 #include <string>
 #include <vector>
@@ -9,31 +9,6 @@
 #include "text/Text.h"
 
 namespace vellix {
-
-// The book window itself.
-class BookWindow {
- public:
-  virtual ~BookWindow() = default;
-  virtual void Maximize() = 0;
-  virtual void Close() = 0;
-  // Waits three seconds, then puts the window on top of the other windows
-  // (topmost, then non-topmost again) and gives it the foreground.
-  virtual void BringToFront() = 0;
-};
-
-// The Flash control playing the book's movie.
-class Movie {
- public:
-  virtual ~Movie() = default;
-  virtual void SetVariable(const Text& name, const Text& value) = 0;
-};
-
-// The book window's routine that opens popup page windows.
-class PopupOpener {
- public:
-  virtual ~PopupOpener() = default;
-  virtual void ShowPopUpForm(const Text& normalisedArgs) = 0;
-};
 
 // Which window owns what the shell opens.
 enum class ShellOwner { None, BookWindow };
@@ -46,10 +21,11 @@ class Shell {
                     const std::string& directory, int showCommand) = 0;
 };
 
-// One save dialog. The dialog keeps its filter from one use to the next.
-class SaveDialog {
+// One open or save dialog of a form. The dialog keeps its filter from one use
+// to the next; its file name is preset before each use.
+class FileDialog {
  public:
-  virtual ~SaveDialog() = default;
+  virtual ~FileDialog() = default;
   virtual void SetFilter(const Text& filter) = 0;
   virtual Text Filter() const = 0;
   virtual void SetFileName(const Text& name) = 0;
@@ -88,36 +64,27 @@ class FileSearch {
   virtual std::vector<Text> Find(const Text& pattern) = 0;
 };
 
+// Drive letter roots from "C:\" to "Z:\", in alphabetical order: A: and B:
+// are never tried.
+std::vector<Text> DriveLetterRoots();
+
 // Drive types, as GetDriveTypeA reports them.
 class Drives {
  public:
   static constexpr int kRemovable = 2;
   virtual ~Drives() = default;
+  // The roots to try, in order, each ending in its file system's separator.
+  // Windows has the drive letters; another system may list its mounts.
+  virtual std::vector<Text> Roots() { return DriveLetterRoots(); }
   virtual int Type(const std::string& root) = 0;
 };
 
-// The running program: its path and its command line.
+// The running program's command line.
 class Environment {
  public:
   virtual ~Environment() = default;
-  virtual Text ExecutablePath() = 0;
-  // The first command-line argument; empty when there is none.
+  // The first argument after the program; empty when there is none.
   virtual Text Argument1() = 0;
-};
-
-// Everything the book window's commands act on.
-struct CommandPorts {
-  BookWindow& window;
-  Movie& movie;
-  PopupOpener& popups;
-  Shell& shell;
-  SaveDialog& imgSaveDialog;
-  SaveDialog& fileSaveDialog;
-  Messages& messages;
-  Files& files;
-  FileSearch& search;
-  Drives& drives;
-  Environment& environment;
 };
 
 }  // namespace vellix

@@ -4,7 +4,7 @@
 // window paints, so that a skin or a changed system scheme takes effect.
 #include <cstdint>
 
-namespace vellix::ui {
+namespace vellix {
 
 using Color = std::uint32_t;
 
@@ -24,4 +24,4 @@ constexpr Color clBtnShadow = SystemColor(16);
 constexpr Color clBtnHighlight = SystemColor(20);
 constexpr Color clInfoText = SystemColor(23);
 
-}  // namespace vellix::ui
+}  // namespace vellix

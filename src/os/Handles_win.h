@@ -9,7 +9,7 @@
 
 #include "text/Text.h"
 
-namespace vellix::ui {
+namespace vellix::win {
 
 // One reference to a COM object.
 template <class T>
@@ -151,7 +151,88 @@ class IconHandle {
   bool owned_ = false;
 };
 
+// A kernel object handle (process, thread, file, event), closed on
+// destruction. Null and INVALID_HANDLE_VALUE both count as none.
+class KernelHandle {
+ public:
+  KernelHandle() = default;
+  explicit KernelHandle(HANDLE h) : h_(h) {}
+  KernelHandle(KernelHandle&& o) noexcept : h_(std::exchange(o.h_, nullptr)) {}
+  KernelHandle& operator=(KernelHandle&& o) noexcept {
+    if (this != &o) Reset(std::exchange(o.h_, nullptr));
+    return *this;
+  }
+  KernelHandle(const KernelHandle&) = delete;
+  KernelHandle& operator=(const KernelHandle&) = delete;
+  ~KernelHandle() { Reset(); }
+  void Reset(HANDLE h = nullptr) {
+    HANDLE old = std::exchange(h_, h);
+    if (old && old != INVALID_HANDLE_VALUE) CloseHandle(old);
+  }
+  HANDLE Get() const { return h_; }
+
+ private:
+  HANDLE h_ = nullptr;
+};
+
+// A directory search of FindFirstFileW, closed with FindClose.
+class FindHandle {
+ public:
+  FindHandle() = default;
+  explicit FindHandle(HANDLE h) : h_(h) {}
+  FindHandle(FindHandle&& o) noexcept : h_(std::exchange(o.h_, INVALID_HANDLE_VALUE)) {}
+  FindHandle& operator=(FindHandle&& o) noexcept {
+    if (this != &o) {
+      Reset();
+      h_ = std::exchange(o.h_, INVALID_HANDLE_VALUE);
+    }
+    return *this;
+  }
+  FindHandle(const FindHandle&) = delete;
+  FindHandle& operator=(const FindHandle&) = delete;
+  ~FindHandle() { Reset(); }
+  void Reset() {
+    HANDLE old = std::exchange(h_, INVALID_HANDLE_VALUE);
+    if (old != INVALID_HANDLE_VALUE) FindClose(old);
+  }
+  HANDLE Get() const { return h_; }
+  explicit operator bool() const { return h_ != INVALID_HANDLE_VALUE; }
+
+ private:
+  HANDLE h_ = INVALID_HANDLE_VALUE;
+};
+
+// An open registry key, closed on destruction.
+class RegistryKey {
+ public:
+  RegistryKey() = default;
+  RegistryKey(RegistryKey&& o) noexcept : key_(std::exchange(o.key_, nullptr)) {}
+  RegistryKey& operator=(RegistryKey&& o) noexcept {
+    if (this != &o) {
+      Reset();
+      key_ = std::exchange(o.key_, nullptr);
+    }
+    return *this;
+  }
+  RegistryKey(const RegistryKey&) = delete;
+  RegistryKey& operator=(const RegistryKey&) = delete;
+  ~RegistryKey() { Reset(); }
+  void Reset() {
+    HKEY old = std::exchange(key_, nullptr);
+    if (old) RegCloseKey(old);
+  }
+  // For RegOpenKeyEx: closes the key held now first.
+  HKEY* Put() {
+    Reset();
+    return &key_;
+  }
+  HKEY Get() const { return key_; }
+
+ private:
+  HKEY key_ = nullptr;
+};
+
 inline const wchar_t* Wide(const Text& t) { return reinterpret_cast<const wchar_t*>(t.c_str()); }
 inline Text FromWide(const wchar_t* s, std::size_t n) { return Text(reinterpret_cast<const char16_t*>(s), n); }
 
-}  // namespace vellix::ui
+}  // namespace vellix::win
