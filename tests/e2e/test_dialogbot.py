@@ -72,6 +72,7 @@ class DialogSequence(harness.WineTestCase):
                 self.assertTrue(d.closed, self.describe)
 
     def test_reports_what_the_dialogs_show(self):
+        self.assertEqual(len(self.bot.dialogs), len(self.rows), self.describe)
         for (what, step, action, expected), d in zip(self.rows, self.bot.dialogs):
             with self.subTest(what):
                 if step[0] == "save":

@@ -16,8 +16,9 @@ class LauncherBook(harness.WineTestCase):
             with self.subTest(screen=screen):
                 result = harness.run(book, screen=screen, timeout=30)
                 self.assertCleanExit(result)
-                for probe in result.of_kind("probe"):
-                    self.assertEqual(probe.fields()["screen"], "%d,%d" % screen)
+                probes = result.of_kind("probe")
+                self.assertEqual(len(probes), 1, result.describe())
+                self.assertEqual(probes[0].fields()["screen"], "%d,%d" % screen)
 
 
 class HungRun(harness.WineTestCase):

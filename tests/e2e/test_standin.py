@@ -84,8 +84,8 @@ class StandinThroughAtlHost(harness.WineTestCase):
         self.assertEqual([v for v, _ in echoes], [c + "|" + a for c, a in expected])
         self.assertTrue(all(flags == ["in-event"] for _, flags in echoes))
         self.assertEqual([v for v in r.variables(1) if v[0] == "key"], [("key", "13")])
-        for e in r.of_kind("event-return", 1):
-            self.assertEqual(e.values, ["0x00000000", "sinks=1"])
+        returns = [e.values for e in r.of_kind("event-return", 1)]
+        self.assertEqual(returns, [["0x00000000", "sinks=1"]] * len(expected), r.describe())
         self.assertLess(r.standin.index(r.of_kind("shown", 1)[0]), r.standin.index(r.of_kind("event", 1)[0]))
 
     def test_probe_resources_and_roundtrip(self):

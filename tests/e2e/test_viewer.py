@@ -221,7 +221,8 @@ class Popups(harness.WineTestCase):
         # went on; the Enter key closed the third.
         for instance in (2, 4):
             self.assertTrue(result.of_kind("release", instance), result.describe())
-            teardown = [e for e in result.of_kind("destroy", instance) + result.of_kind("close", instance)]
+            teardown = result.of_kind("destroy", instance) + result.of_kind("close", instance)
+            self.assertTrue(teardown, result.describe())
             self.assertFalse(any("during-event" in e.values for e in teardown), result.describe())
         book_probe = result.of_kind("probe", 1)[0].fields()
         self.assertEqual((book_probe["visible"], book_probe["zoomed"]), ("1", "0"))

@@ -79,19 +79,44 @@ TEST(Dispatcher, ShowFromAnExecutableAtADriveRoot) {
 }
 
 // Texts with embedded zero characters, lone surrogates and separators alone
-// must neither crash nor read past their ends.
-TEST(Dispatcher, OddTextsAreHandledSafely) {
-  const Text odd[] = {Text(u"\0\0", 2), u"@", u"@@", u"@@@", u"@@@@@@", Text(u"function_show@@@") + char16_t(0) + u"@@@",
-                      u"function_copyfile@@@", u"function_saveTextFile@@@@@@", u"function_TxtListSaveToFile@@@@@@",
-                      Text(1, char16_t(0xD800)), u"function_searchList@@@\xDC00"};
-  const Text commands[] = {u"", u"function", u"fscommand"};
-  for (const Text& command : commands) {
-    for (const Text& args : odd) {
-      SCOPED_TRACE(testing::ShowText(command) + " / " + testing::ShowText(args));
+// are served like any other: they neither crash nor read past their ends.
+TEST(Dispatcher, OddTextsAreServedByTheSameRules) {
+  const struct {
+    const char* name;
+    Text args;
+    const char* shell;   // the file the shell is given, code page bytes ("?" where it has none)
+    Journal afterShell;  // what follows the default shell open
+  } cases[] = {
+      {"zero characters", Text(u"\0\0", 2), "\\x00\\x00", {}},
+      {"one at", u"@", "@", {}},
+      {"two ats", u"@@", "@@", {}},
+      {"a separator alone: empty head", u"@@@", "@@@", {}},
+      {"two separators", u"@@@@@@", "@@@@@@", {}},
+      {"show with a zero as its program", Text(u"function_show@@@") + char16_t(0) + u"@@@",
+       "function_show@@@\\x00@@@",
+       {"shell.open owner=none file=\"D:\\Books\\\\x00\" params=\"\" dir= show=1"}},
+      {"copyfile without fields", u"function_copyfile@@@", "function_copyfile@@@", {}},
+      {"memo and file name both empty", u"function_saveTextFile@@@@@@", "function_saveTextFile@@@@@@",
+       {"files.mkdir E:\\TxtData", "files.write E:\\TxtData\\ []", "setvar saveSuccess=success"}},
+      {"list file with empty folder and suffix", u"function_TxtListSaveToFile@@@@@@",
+       "function_TxtListSaveToFile@@@@@@",
+       {"search D:\\Books\\\\*.txt", "files.write D:\\Books\\\\TxtList [&name=&]"}},
+      {"a lone surrogate", Text(1, char16_t(0xD800)), "?", {}},
+      {"a lone surrogate as the folder", u"function_searchList@@@\xDC00", "function_searchList@@@?",
+       {"search D:\\Books\\\uFFFD\\*.txt", "setvar resultList="}},
+  };
+  for (const auto& c : cases) {
+    for (const Text& command : {Text(), Text(u"fscommand")}) {
+      SCOPED_TRACE(std::string(c.name) + " / " + testing::ShowText(command));
       FakeWorld world;
-      Journal journal = Dispatch(world, command, args);
-      EXPECT_FALSE(journal.empty());
+      Journal journal = Dispatch(world, command, c.args);
+      ASSERT_FALSE(journal.empty());
+      EXPECT_EQ(journal.front(), ShellOpen(c.shell));
+      EXPECT_EQ(Journal(journal.begin() + 1, journal.end()), c.afterShell);
     }
+    SCOPED_TRACE(std::string(c.name) + " / function");
+    FakeWorld world;
+    EXPECT_EQ(Dispatch(world, u"function", c.args), Journal{"popup " + testing::ShowText(c.args)});
   }
 }
 

@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <map>
 #include <set>
+#include <stdexcept>
 #include <string>
 #include <utility>
 #include <vector>
@@ -58,6 +59,7 @@ class FakeFlash : public TShockwaveFlash {
   FakeFlash(Journal& journal, std::string name = "movie") : journal_(journal), name_(std::move(name)) {}
   void SetMovie(const Text& movie) override {
     if (destroyed_) return;
+    if (refuseMovies) throw std::runtime_error("the control refuses the movie");
     journal_.push_back(name_ + ".movie=" + ShowText(movie));
   }
   void SetVariable(const Text& name, const Text& value) override {
@@ -86,6 +88,7 @@ class FakeFlash : public TShockwaveFlash {
   }
 
   Bounds bounds{0, 0, 545, 376};
+  bool refuseMovies = false;
 
  private:
   // The book's control journals variables as "setvar", popups with a name.
@@ -213,6 +216,7 @@ class FakeFileSearch : public FileSearch {
 // roots asked are kept apart.
 class FakeDrives : public Drives {
  public:
+  std::vector<Text> Roots() override { return mounts.empty() ? Drives::Roots() : mounts; }
   int Type(const std::string& root) override {
     asked.push_back(root);
     auto found = types.find(root);
@@ -220,6 +224,7 @@ class FakeDrives : public Drives {
   }
 
   std::map<std::string, int> types;  // root ("E:\") -> drive type
+  std::vector<Text> mounts;          // roots of a system without drive letters
   std::vector<std::string> asked;
 };
 

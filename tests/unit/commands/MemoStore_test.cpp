@@ -15,6 +15,8 @@ Journal AfterShell(FakeWorld& world, const Text& args) {
   FlashPlayerFSCommand(world.Ports(), u"", args);
   EXPECT_FALSE(world.journal.empty());
   if (world.journal.empty()) return {};
+  // Every head command is first offered to the shell whole.
+  EXPECT_EQ(world.journal.front().rfind("shell.open owner=book file=function_", 0), 0u) << world.journal.front();
   return Journal(world.journal.begin() + 1, world.journal.end());
 }
 
@@ -90,6 +92,21 @@ TEST(MemoStore, SearchesDrivesCToZAndTakesTheFirstRemovable) {
   ASSERT_EQ(world.drives.asked.size(), 24u);
   EXPECT_EQ(world.drives.asked.front(), "C:\\");
   EXPECT_EQ(world.drives.asked.back(), "Z:\\");
+}
+
+// Where the system lists its mounts instead of drive letters, the first
+// removable one takes E:'s place and its own separator builds the paths.
+TEST(MemoStore, MountRootsUseTheirOwnSeparator) {
+  FakeWorld world;
+  world.drives.mounts = {u"/media/reader/DISK/", u"/media/reader/\uBA54\uBAA8 STICK/"};
+  world.drives.types = {{"/media/reader/\xB8\xDE\xB8\xF0 STICK/", Drives::kRemovable}};
+  EXPECT_EQ(AfterShell(world, u"function_saveTextFile@@@x@@@sub/m.txt"),
+            (Journal{"files.mkdir /media/reader/\\xB8\\xDE\\xB8\\xF0 STICK/TxtData",
+                     "files.write /media/reader/\\xB8\\xDE\\xB8\\xF0 STICK/TxtData/sub\\m.txt [x]",
+                     "setvar saveSuccess=success"}));
+  world.journal.clear();
+  EXPECT_EQ(AfterShell(world, u"function_loadTextFile"),
+            (Journal{"setvar loadTxt=/media/reader/메모 STICK/TxtData/", "setvar loadSuccess=success"}));
 }
 
 TEST(MemoStore, AnswersFailWhenNothingWasStored) {

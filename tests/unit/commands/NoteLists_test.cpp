@@ -14,6 +14,8 @@ Journal AfterShell(FakeWorld& world, const Text& args) {
   FlashPlayerFSCommand(world.Ports(), u"", args);
   EXPECT_FALSE(world.journal.empty());
   if (world.journal.empty()) return {};
+  // Every head command is first offered to the shell whole.
+  EXPECT_EQ(world.journal.front().rfind("shell.open owner=book file=function_", 0), 0u) << world.journal.front();
   return Journal(world.journal.begin() + 1, world.journal.end());
 }
 
