@@ -32,7 +32,7 @@ inline const char* StateName(WindowState state) {
 
 class FakeFormWindow : public FormWindow {
  public:
-  FakeFormWindow(Journal& journal, std::string name, Size size) : journal_(journal), name_(std::move(name)), size(size) {}
+  FakeFormWindow(Journal& journal, std::string name, Size outer) : size(outer), journal_(journal), name_(std::move(name)) {}
   void SetCaption(const Text& caption) override { Log(".caption=" + ShowText(caption)); }
   void SetBounds(const Bounds& b) override {
     Log(".bounds=" + ShowBounds(b));
