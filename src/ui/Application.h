@@ -32,7 +32,6 @@ class Application : public MainLoop, public ExceptionDisplay, public Messages, p
   void Initialize();
   // The main form keeps its own task-bar button.
   void SetMainFormOnTaskBar(bool on);
-  bool MainFormOnTaskBar() const { return mainFormOnTaskBar_; }
 
   // Shows `main` as the process was asked to (maximised, minimised or as its
   // window state says), then handles messages until it has closed (Close, or
@@ -41,7 +40,6 @@ class Application : public MainLoop, public ExceptionDisplay, public Messages, p
   Form* MainForm() const { return mainForm_; }
   // Ends the message loop.
   void Terminate();
-  bool Terminated() const { return terminated_; }
 
   // MainLoop: runs `work` from the message loop, once the current message
   // has been handled; an exception it throws is shown.

@@ -42,9 +42,7 @@ class Control : public Window {
   bool inParent_ = true;
 };
 
-enum class Bevel { None, Raised, Lowered };
-
-// A plain container with a one-pixel bevel; children lie inside the bevel.
+// A plain container with a raised one-pixel bevel; children lie inside it.
 class Panel : public Control {
  public:
   explicit Panel(Window& parent, int left = 0, int top = 0, int width = 185, int height = 41);
@@ -55,8 +53,6 @@ class Panel : public Control {
   // its own.
   bool ParentBackground() const { return parentBackground_; }
   void SetParentBackground(bool on);
-  Bevel GetBevel() const { return bevel_; }
-  void SetBevel(Bevel bevel);
 
  protected:
   bool HandleMessage(unsigned message, std::uintptr_t wParam, std::intptr_t lParam,
@@ -67,7 +63,6 @@ class Panel : public Control {
  private:
   Color color_ = clBtnFace;
   bool parentBackground_ = true;
-  Bevel bevel_ = Bevel::Raised;
 };
 
 }  // namespace vellix::ui

@@ -70,20 +70,12 @@ void Panel::SetParentBackground(bool on) {
   if (Handle()) InvalidateRect(Handle(), nullptr, TRUE);
 }
 
-void Panel::SetBevel(Bevel bevel) {
-  bevel_ = bevel;
-  Realign();
-  if (Handle()) InvalidateRect(Handle(), nullptr, TRUE);
-}
-
 Rect Panel::AlignRect() const {
   Rect r = ClientRect();
-  if (bevel_ != Bevel::None) {
-    r.left += 1;
-    r.top += 1;
-    r.right = std::max(r.left, r.right - 1);
-    r.bottom = std::max(r.top, r.bottom - 1);
-  }
+  r.left += 1;
+  r.top += 1;
+  r.right = std::max(r.left, r.right - 1);
+  r.bottom = std::max(r.top, r.bottom - 1);
   return r;
 }
 
@@ -93,12 +85,11 @@ bool Panel::HandleMessage(unsigned message, std::uintptr_t wParam, std::intptr_t
   if (message != WM_PAINT) return Control::HandleMessage(message, wParam, lParam, result);
   PAINTSTRUCT ps;
   HDC dc = BeginPaint(Handle(), &ps);
-  if (bevel_ != Bevel::None) {
+  {
     RECT rc;
     GetClientRect(Handle(), &rc);
     COLORREF light = ResolveColor(clBtnHighlight);
     COLORREF dark = ResolveColor(clBtnShadow);
-    if (bevel_ == Bevel::Lowered) std::swap(light, dark);
     win::GdiHandle<HBRUSH> lightBrush(CreateSolidBrush(light));
     win::GdiHandle<HBRUSH> darkBrush(CreateSolidBrush(dark));
     RECT top{rc.left, rc.top, rc.right, rc.top + 1};

@@ -46,10 +46,6 @@ class Form : public Window, public FormWindow {
 
   WindowState GetWindowState() const;
   void SetWindowState(WindowState state) override;
-  BorderStyle GetBorderStyle() const { return borderStyle_; }
-  BorderIcons GetBorderIcons() const { return borderIcons_; }
-  Color GetColor() const { return color_; }
-  const FontSpec& Font() const { return font_; }
 
   void Show() override;  // modeless, in the current window state
   void Hide() override;
