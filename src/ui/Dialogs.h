@@ -7,12 +7,6 @@ struct HWND__;
 
 namespace vellix::ui {
 
-// "Display|pattern|Display|pattern" as the file dialogs take it: each part
-// ends with a NUL and the list with a second one ("A\0*.a\0\0"). An empty
-// display text shows the pattern; a pair without a pattern is dropped; no
-// pairs gives the empty text (no filter).
-Text FilterList(const Text& filter);
-
 // What the open and save dialogs share: filter, file name, and the options
 // the program uses (no read-only box, resizable, no overwrite prompt, no
 // default extension, no initial folder, no title, first filter selected).

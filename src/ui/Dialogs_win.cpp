@@ -8,6 +8,7 @@
 
 #include "ui/Application.h"
 #include "ui/Dialogs.h"
+#include "ui/Filter.h"
 #include "ui/Form.h"
 #include "os/Handles_win.h"
 

@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
-#include "ui/Application.h"
-#include "ui/Dialogs.h"
+#include "os/Forms.h"
+#include "ui/Filter.h"
 #include "ui/Exception.h"
 #include "ui/Skin.h"
 
