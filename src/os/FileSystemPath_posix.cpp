@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 
 #include <memory>
+#include <vector>
 
 namespace vellix {
 
@@ -38,32 +39,53 @@ std::string FindEntry(const std::string& folder, const std::string& name) {
   return name;
 }
 
+std::string Join(bool absolute, const std::vector<std::string>& names) {
+  std::string out = absolute ? "/" : "";
+  for (std::size_t i = 0; i < names.size(); ++i) {
+    if (i) out += '/';
+    out += names[i];
+  }
+  return out;
+}
+
 }  // namespace
 
 std::string FileSystemPath(const Text& path) {
   std::string utf8 = ToUtf8(path);
+  if (utf8.empty()) return utf8;
   for (char& c : utf8)
     if (c == '\\') c = '/';
-  // Walk the components; "." and ".." and empty ones (doubled separators)
-  // are kept as they stand.
-  std::string out;
-  std::size_t at = 0;
-  if (!utf8.empty() && utf8[0] == '/') {
-    out = "/";
-    at = 1;
-  }
+  const bool absolute = utf8[0] == '/';
+  const bool trailing = utf8.size() > 1 && utf8.back() == '/';
+
+  // Windows reads "." and ".." in the text itself, before it looks at any
+  // folder: "a\..\b" is "b" whether "a" exists or not, and ".." of the root
+  // is the root. Doubled separators count as one.
+  std::vector<std::string> names;
+  std::size_t at = absolute ? 1 : 0;
   while (at <= utf8.size()) {
     std::size_t end = utf8.find('/', at);
     if (end == std::string::npos) end = utf8.size();
     std::string name = utf8.substr(at, end - at);
-    if (!name.empty() && name != "." && name != "..") {
-      std::string spelled = out + name;
-      if (!Exists(spelled)) name = FindEntry(out.empty() ? std::string() : out, name);
-    }
-    out += name;
-    if (end < utf8.size()) out += '/';
     at = end + 1;
+    if (name.empty() || name == ".") continue;
+    if (name == "..") {
+      if (!names.empty() && names.back() != "..")
+        names.pop_back();
+      else if (!absolute)
+        names.push_back(name);  // a relative path may climb above its start
+      continue;
+    }
+    // Each name that does not exist as spelled is looked up in its folder.
+    std::string folder = Join(absolute, names);
+    std::string spelled = folder.empty() || folder.back() == '/' ? folder + name : folder + '/' + name;
+    if (!Exists(spelled)) name = FindEntry(folder, name);
+    names.push_back(name);
   }
+
+  std::string out = Join(absolute, names);
+  if (out.empty()) return ".";
+  if (trailing && out.back() != '/') out += '/';
   return out;
 }
 
