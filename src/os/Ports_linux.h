@@ -4,6 +4,7 @@
 // into the file's name on Linux by FileSystemPath ("\" becomes "/", each
 // name is found without regard to letter case, UTF-8 on disk).
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "os/Ports.h"
@@ -33,6 +34,42 @@ bool MatchesWildcard(const Text& name, const Text& pattern);
 class LinuxFileSearch : public FileSearch {
  public:
   std::vector<Text> Find(const Text& pattern) override;
+};
+
+// The current user's name, as the desktop names its media folders; empty
+// when the user has no entry in the password database.
+std::string CurrentUserName();
+
+// Removable media are the mounts that the desktop made under
+// /media/<user>/ or /run/media/<user>/ and the mounts of block devices that
+// the kernel reports removable. The mount table is read anew on every call.
+class LinuxDrives : public Drives {
+ public:
+  explicit LinuxDrives(std::string mountInfo = "/proc/self/mountinfo", std::string sysClassBlock = "/sys/class/block",
+                       std::string userName = CurrentUserName());
+  // The mount points of the removable media, each ending in "/", sorted by
+  // their path.
+  std::vector<Text> Roots() override;
+  // kRemovable for a root that Roots() lists (with or without its final
+  // "/"), 1 (no such root) for anything else.
+  int Type(const std::string& root) override;
+
+ private:
+  std::string mountInfo_;
+  std::string sysClassBlock_;
+  std::string userName_;
+};
+
+// The viewer's own command line: vellix-viewer <path> [argument].
+class LinuxEnvironment : public Environment {
+ public:
+  explicit LinuxEnvironment(Text argument1 = Text()) : argument1_(std::move(argument1)) {}
+  // argv[2] when present (taken as UTF-8), else empty.
+  static LinuxEnvironment FromCommandLine(int argc, const char* const* argv);
+  Text Argument1() override { return argument1_; }
+
+ private:
+  Text argument1_;
 };
 
 }  // namespace vellix
