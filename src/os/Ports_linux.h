@@ -3,6 +3,9 @@
 // they are given is code page 949 text written for Windows: it is turned
 // into the file's name on Linux by FileSystemPath ("\" becomes "/", each
 // name is found without regard to letter case, UTF-8 on disk).
+//
+// This header includes no GLib: GioShell's effects sit behind ShellLauncher.
+#include <memory>
 #include <string>
 #include <utility>
 #include <vector>
@@ -70,6 +73,66 @@ class LinuxEnvironment : public Environment {
 
  private:
   Text argument1_;
+};
+
+// What one shell open comes to on Linux.
+struct ShellAction {
+  enum class Kind {
+    Nothing,       // not an address, no such file: silent, as on Windows
+    OpenAddress,   // `target` is a URI for the desktop's default handler
+    OpenFile,      // `target` is the native path of an existing file or folder
+    StartProgram,  // `argv` run in `folder` (a Windows program under wine)
+  };
+  Kind kind = Kind::Nothing;
+  std::string target;
+  std::vector<std::string> argv;
+  std::string folder;
+};
+
+// The decision of GioShell::Open, without any effect but looking at files.
+// `file` and `parameters` are the texts the core passes (already converted
+// from the code page); `bookFolder` resolves relative names; `wine` is the
+// path of the wine program, empty when it is not installed.
+ShellAction DecideShellOpen(const Text& file, const Text& parameters, const Text& bookFolder,
+                            const std::string& wine);
+
+// The desktop's side of a shell open: the effects GioShell decides on.
+class ShellLauncher {
+ public:
+  virtual ~ShellLauncher() = default;
+  virtual void OpenUri(const std::string& uri) = 0;
+  // `path` is an absolute native path.
+  virtual void OpenFile(const std::string& path) = 0;
+  virtual void Spawn(const std::vector<std::string>& argv, const std::string& folder) = 0;
+  // The full path of the program `name` on PATH; empty when there is none.
+  virtual std::string FindProgram(const std::string& name) = 0;
+};
+
+// GIO's default handlers and GLib's process spawning. Every failure is
+// silent: nothing is reported, nothing waits.
+class GioLauncher : public ShellLauncher {
+ public:
+  void OpenUri(const std::string& uri) override;
+  void OpenFile(const std::string& path) override;
+  void Spawn(const std::vector<std::string>& argv, const std::string& folder) override;
+  std::string FindProgram(const std::string& name) override;
+};
+
+// The shell's "open" verb on Linux. `bookFolder` is the book's folder
+// (BookPaths::folder): relative file texts are found there, as the Windows
+// viewer finds them in its working folder.
+class GioShell : public Shell {
+ public:
+  explicit GioShell(Text bookFolder, std::unique_ptr<ShellLauncher> launcher = std::make_unique<GioLauncher>());
+  // The owner window and the show command mean nothing to the desktop's
+  // default handlers, and the core never names a working folder: the three
+  // are not used.
+  void Open(ShellOwner owner, const std::string& file, const std::string& parameters, const std::string& directory,
+            int showCommand) override;
+
+ private:
+  Text bookFolder_;
+  std::unique_ptr<ShellLauncher> launcher_;
 };
 
 }  // namespace vellix
