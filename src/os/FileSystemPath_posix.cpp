@@ -39,6 +39,14 @@ std::string FindEntry(const std::string& folder, const std::string& name) {
   return name;
 }
 
+// Whether `path` is where a file system is mounted (or the root of all):
+// its folder ".." lies on another device, or is the folder itself.
+bool IsMountPoint(const std::string& path) {
+  struct stat here, above;
+  if (stat(path.c_str(), &here) != 0 || stat((path + "/..").c_str(), &above) != 0) return false;
+  return here.st_dev != above.st_dev || here.st_ino == above.st_ino;
+}
+
 std::string Join(bool absolute, const std::vector<std::string>& names) {
   std::string out = absolute ? "/" : "";
   for (std::size_t i = 0; i < names.size(); ++i) {
@@ -59,8 +67,11 @@ std::string FileSystemPath(const Text& path) {
   const bool trailing = utf8.size() > 1 && utf8.back() == '/';
 
   // Windows reads "." and ".." in the text itself, before it looks at any
-  // folder: "a\..\b" is "b" whether "a" exists or not, and ".." of the root
-  // is the root. Doubled separators count as one.
+  // folder: "a\..\b" is "b" whether "a" exists or not, and ".." of a
+  // drive's root is that root. A mounted file system stands where Windows
+  // has a drive, so ".." does not leave it either: a memo name cannot climb
+  // off its medium, nor a book at the root of a disc off the disc. Doubled
+  // separators count as one.
   std::vector<std::string> names;
   std::size_t at = absolute ? 1 : 0;
   while (at <= utf8.size()) {
@@ -70,10 +81,11 @@ std::string FileSystemPath(const Text& path) {
     at = end + 1;
     if (name.empty() || name == ".") continue;
     if (name == "..") {
-      if (!names.empty() && names.back() != "..")
-        names.pop_back();
-      else if (!absolute)
+      if (!names.empty() && names.back() != "..") {
+        if (!IsMountPoint(Join(absolute, names))) names.pop_back();
+      } else if (!absolute) {
         names.push_back(name);  // a relative path may climb above its start
+      }
       continue;
     }
     // Each name that does not exist as spelled is looked up in its folder.

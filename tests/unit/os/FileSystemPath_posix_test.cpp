@@ -1,4 +1,5 @@
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <filesystem>
 #include <string>
@@ -66,6 +67,18 @@ TEST(FileSystemPath, ExactSpellingWinsOverAnotherCase) {
   EXPECT_EQ(FileSystemPath(dir.TextPath(u"memo.txt")), root + "/memo.txt");
   std::string other = FileSystemPath(dir.TextPath(u"Memo.TXT"));
   EXPECT_TRUE(other == root + "/memo.txt" || other == root + "/MEMO.txt") << other;
+}
+
+// A mounted file system is what a drive is on Windows: ".." stops at its
+// root, so a memo name cannot climb off its medium. /proc is mounted on
+// every Linux system.
+TEST(FileSystemPath, DotDotStopsWhereAFileSystemIsMounted) {
+  struct stat proc, root;
+  ASSERT_EQ(stat("/proc", &proc), 0);
+  ASSERT_EQ(stat("/", &root), 0);
+  if (proc.st_dev == root.st_dev) GTEST_SKIP() << "/proc is not a file system of its own here";
+  EXPECT_EQ(FileSystemPath(u"\\proc\\self\\..\\..\\..\\etc"), "/proc/etc");
+  EXPECT_EQ(FileSystemPath(u"/proc/sys/../SELF"), "/proc/self");
 }
 
 }  // namespace
