@@ -24,6 +24,7 @@ enum : std::uint8_t {
   kSetVariable = 0x1D,
   kStringAdd = 0x21,
   kTrace = 0x26,
+  kDefineLocal = 0x3C,
   kCallFunction = 0x3D,
   kReturn = 0x3E,
   kNewObject = 0x40,
@@ -163,6 +164,7 @@ Actions& Actions::CallFunction() { return Simple(kCallFunction); }
 Actions& Actions::CallMethod() { return Simple(kCallMethod); }
 Actions& Actions::NewObject() { return Simple(kNewObject); }
 Actions& Actions::InitObject() { return Simple(kInitObject); }
+Actions& Actions::DefineLocal() { return Simple(kDefineLocal); }
 Actions& Actions::Pop() { return Simple(kPop); }
 Actions& Actions::PushDuplicate() { return Simple(kPushDuplicate); }
 Actions& Actions::Add2() { return Simple(kAdd2); }

@@ -61,6 +61,7 @@ class Actions {
   Actions& CallMethod();    // args (last first), count, object, name -> result
   Actions& NewObject();     // args (last first), count, name -> object
   Actions& InitObject();    // pairs of value and name, count -> object
+  Actions& DefineLocal();   // name, value -> (a variable of the running function)
   Actions& Pop();
   Actions& PushDuplicate();
   Actions& Add2();          // a + b, strings joined when either is one
