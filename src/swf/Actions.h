@@ -21,12 +21,14 @@
 namespace vellix::swf {
 
 // Flags of GetURL2: how variables are sent, and what the target names.
+// Players read the flag byte with the method in its low bits and the two
+// flags at the top, the opposite of the order some format notes draw.
 enum GetUrlFlags : std::uint8_t {
   kGetUrlPlain = 0x00,          // the target names a window or a level ("_level0")
-  kGetUrlLoadVariables = 0x01,  // load variables instead of a movie
-  kGetUrlTargetIsClip = 0x02,   // the target is a clip's path
-  kGetUrlSendGet = 0x40,        // send the clip's variables with GET
-  kGetUrlSendPost = 0x80,       // ... or with POST
+  kGetUrlSendGet = 0x01,        // send the clip's variables with GET
+  kGetUrlSendPost = 0x02,       // ... or with POST
+  kGetUrlTargetIsClip = 0x40,   // the target is a clip's path
+  kGetUrlLoadVariables = 0x80,  // load variables instead of a movie
 };
 
 class Actions {

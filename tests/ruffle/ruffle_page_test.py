@@ -8,6 +8,10 @@ script message handler that hears the movies' FSCommands. It checks that
   - the demo book's cover, loaded by the bridge into _level0, sends its
     command, shows a variable set through the bridge's SetVariable and gives
     it back through GetVariable (a screenshot of the cover is saved),
+  - the demo's buttons work: from the cover through the contents to the memo
+    page, whose memo typed in is saved as a record (&memo=<escaped text>&),
+    its folder asked for, and loaded back with loadVariablesNum from the
+    folder the host names,
   - the bridge's LoadMovie loads a movie with variables in its query,
   - an ActionScript 3 movie reads its FlashVars and sends an FSCommand.
 
@@ -20,6 +24,8 @@ import json
 import mimetypes
 import os
 import sys
+import tempfile
+import urllib.parse
 
 # Measured to start Ruffle faster and more reliably on machines without a GPU.
 os.environ.setdefault("JSC_useOMGJIT", "0")
@@ -33,6 +39,8 @@ gi.require_version("Soup", "3.0")
 from gi.repository import Gio, GLib, Gtk, Soup, WebKit2  # noqa: E402
 
 TIMEOUT_S = 120
+STAGE = (800, 600)  # the demo book's stage
+MEMO = "가나 & 다/라 = 100% 메모"
 TYPES = {".js": "text/javascript", ".wasm": "application/wasm", ".swf": "application/x-shockwave-flash",
          ".html": "text/html; charset=utf-8", ".ttf": "font/ttf", ".txt": "text/plain"}
 
@@ -87,6 +95,7 @@ class Run:
         self.pending = {}
         self.step = "page"
         os.makedirs(args.out, exist_ok=True)
+        self.memos = tempfile.TemporaryDirectory(prefix="vellix-memos-")
 
         context = WebKit2.WebContext.get_default()
         context.set_preferred_languages(["ko-KR", "en-US"])  # Ruffle needs a locale it can parse
@@ -94,7 +103,7 @@ class Run:
         self.scheme = Scheme(
             {"page.html": os.path.join(os.path.dirname(os.path.abspath(__file__)), "page.html"),
              "bridge.swf": args.bridge, "as3.swf": args.as3, "fonts/korean.ttf": args.font},
-            {"ruffle/": ruffle, "book/": args.book})
+            {"ruffle/": ruffle, "book/": args.book, "memos/": self.memos.name})
         context.register_uri_scheme("vellix", self.scheme.handle)
         security = context.get_security_manager()
         security.register_uri_scheme_as_secure("vellix")
@@ -145,6 +154,9 @@ class Run:
         self.pending[key] = then
         self.js("callBridge(%s)" % ", ".join(json.dumps(a) for a in (key, name) + args))
 
+    def click(self, x, y):
+        self.js("clickStage(%d, %d, %d, %d)" % (x, y, STAGE[0], STAGE[1]))
+
     def later(self, ms, action):
         GLib.timeout_add(ms, lambda: action() and False)
 
@@ -190,6 +202,23 @@ class Run:
             # A bare name and a _root. name: the bridge makes both absolute.
             self.call("SetVariable", "firstIndex", "7", then=lambda _: self.call(
                 "SetVariable", "_root.변수명", "명령줄 인수 7", then=lambda _: self.later(300, self.read_back)))
+        elif self.step == "memo-save":
+            prefix, suffix = "function_saveTextFile@@@&memo=", "&@@@demo_memo.txt"
+            ok = command == "" and args.startswith(prefix) and args.endswith(suffix)
+            record = args[len("function_saveTextFile@@@"):-len("@@@demo_memo.txt")] if ok else ""
+            self.check(ok and urllib.parse.unquote(record[len("&memo="):-1]) == MEMO,
+                       "the memo page's button sends the typed memo as an escaped record (%r)" % args)
+            # As the viewer does: the memo text becomes the file's content.
+            with open(os.path.join(self.memos.name, "demo_memo.txt"), "w", encoding="ascii") as f:
+                f.write(record)
+            self.step = "memo-folder"
+            self.call("SetVariable", "_level0.saveSuccess", "success",
+                      then=lambda _: self.later(300, lambda: self.click(240, 288)))
+        elif self.step == "memo-folder":
+            self.check(args == "function_loadTextFile", "the memo page asks for the memo folder (%r)" % args)
+            self.step = "memo-load"
+            self.call("SetVariable", "_level0.loadTxt", "vellix://test/memos/", then=lambda _: self.call(
+                "SetVariable", "_level0.loadSuccess", "success", then=lambda _: self.later(300, self.load_memo)))
         elif self.step == "as3":
             self.check((command, args) == ("as3", "firstIndex=5"),
                        "the ActionScript 3 movie reads its FlashVars and sends them (%r %r)" % (command, args))
@@ -203,9 +232,35 @@ class Run:
         def got_korean(value):
             self.check(value == "명령줄 인수 7", "Korean variable names and values pass the bridge (%r)" % value)
             # The movie shows the values from its next frame on.
-            self.later(1500, lambda: self.screenshot("ruffle-cover.png", self.load_popup))
+            self.later(1500, lambda: self.screenshot("ruffle-cover.png", self.open_memo_page))
 
         self.call("GetVariable", "_level0.firstIndex", then=got_index)
+
+    def open_memo_page(self):
+        # Cover "목차 보기", then the contents' second button.
+        self.click(400, 424)
+        self.later(500, lambda: self.click(180, 214))
+        self.later(1000, lambda: self.call("SetVariable", "_level0.memoInput", MEMO, then=self.save_memo))
+
+    def save_memo(self, _):
+        self.step = "memo-save"
+        self.later(300, lambda: self.click(670, 184))
+
+    def load_memo(self):
+        self.click(240, 414)
+        self.tries = 0
+        self.later(300, self.poll_memo)
+
+    def poll_memo(self):
+        def got(value):
+            if value == MEMO or self.tries > 40:
+                self.check(value == MEMO, "the memo loads back from the folder the host named (%r)" % value)
+                self.later(1000, lambda: self.screenshot("ruffle-memo.png", self.load_popup))
+            else:
+                self.tries += 1
+                self.later(250, self.poll_memo)
+
+        self.call("GetVariable", "_level0.memo", then=got)
 
     def load_popup(self):
         self.step = "popup"

@@ -235,10 +235,10 @@ std::string DemoMovie() {
   page.Label("saveSuccess", 580, 214, 180, 14);
   page.Field("saveSuccess", 580, 236, 180);
   page.Button("메모 폴더 묻기", 140, 270, 200, Command("function_loadTextFile"));
-  page.Label("loadTxt", 140, 316, 80, 14);
-  page.Field("loadTxt", 220, 312, 340);
-  page.Label("loadSuccess", 140, 354, 80, 14);
-  page.Field("loadSuccess", 220, 350, 160);
+  page.Label("loadTxt", 140, 316, 100, 14);
+  page.Field("loadTxt", 250, 312, 310);
+  page.Label("loadSuccess", 140, 354, 100, 14);
+  page.Field("loadSuccess", 250, 350, 160);
   {
     // loadVariablesNum(loadTxt + "demo_memo.txt", 0)
     Actions load;
