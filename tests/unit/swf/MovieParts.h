@@ -114,4 +114,13 @@ inline std::vector<ActionRecord> WalkActions(const std::string& code) {
   return records;
 }
 
+// The actions of a DefineButton2 body's first condition, found through its
+// action offset; `flags` gets the condition's first flag byte.
+inline std::string ButtonActions(const std::string& body, std::uint8_t* flags = nullptr) {
+  const std::size_t conditions = 3 + U16At(body, 3);
+  EXPECT_EQ(body.at(conditions - 1), '\0') << "the action offset does not follow the records";
+  if (flags) *flags = static_cast<std::uint8_t>(body.at(conditions + 2));
+  return body.substr(conditions + 4);
+}
+
 }  // namespace vellix::swf::testing
