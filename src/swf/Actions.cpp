@@ -63,10 +63,6 @@ enum : std::uint8_t {
 
 constexpr std::size_t kJumpRecordSize = 5;
 
-void CheckText(std::string_view text) {
-  if (!text.empty() && std::memchr(text.data(), 0, text.size()))
-    throw std::invalid_argument("a text in an action holds a zero byte");
-}
 
 }  // namespace
 
@@ -103,7 +99,6 @@ Actions& Actions::PushTyped(std::uint8_t type, const std::string& value) {
 }
 
 Actions& Actions::PushString(std::string_view utf8) {
-  CheckText(utf8);
   ByteWriter w;
   w.CString(utf8);
   return PushTyped(kPushString, w.bytes());
@@ -147,10 +142,7 @@ Actions& Actions::ConstantPool(const std::vector<std::string>& texts) {
   if (texts.size() > 0xFFFF) throw std::invalid_argument("a constant pool holds at most 65535 texts");
   ByteWriter w;
   w.U16(static_cast<std::uint32_t>(texts.size()));
-  for (const auto& t : texts) {
-    CheckText(t);
-    w.CString(t);
-  }
+  for (const auto& t : texts) w.CString(t);
   return Record(kConstantPool, w.bytes());
 }
 
@@ -187,8 +179,6 @@ Actions& Actions::GotoFrame(std::uint16_t frameIndex) {
 }
 
 Actions& Actions::GetUrl(std::string_view url, std::string_view target) {
-  CheckText(url);
-  CheckText(target);
   ByteWriter w;
   w.CString(url);
   w.CString(target);
@@ -228,16 +218,12 @@ Actions& Actions::If(Label target) {
 }
 
 Actions& Actions::DefineFunction(std::string_view name, const std::vector<std::string>& params, const Actions& body) {
-  CheckText(name);
   const std::string code = body.Assemble(false);
   if (code.size() > 0xFFFF) throw std::invalid_argument("a function body is longer than 65535 bytes");
   ByteWriter w;
   w.CString(name);
   w.U16(static_cast<std::uint32_t>(params.size()));
-  for (const auto& p : params) {
-    CheckText(p);
-    w.CString(p);
-  }
+  for (const auto& p : params) w.CString(p);
   w.U16(static_cast<std::uint32_t>(code.size()));
   Record(kDefineFunction, w.bytes());
   // The body follows the record; its length is counted in the record.

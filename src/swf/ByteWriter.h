@@ -2,6 +2,8 @@
 // Appending little-endian fields and most-significant-bit-first bit fields,
 // the two ways movie files store numbers.
 #include <cstdint>
+#include <cstring>
+#include <stdexcept>
 #include <string>
 #include <string_view>
 
@@ -20,8 +22,11 @@ class ByteWriter {
     U16(v >> 16);
   }
   void Raw(std::string_view bytes) { bytes_.append(bytes.data(), bytes.size()); }
-  // A zero-terminated text; the caller makes sure it holds no zero byte.
+  // A zero-terminated text. One holding a zero byte of its own cannot be
+  // read back: that is a fault of the program writing the movie, and throws.
   void CString(std::string_view text) {
+    if (!text.empty() && std::memchr(text.data(), 0, text.size()))
+      throw std::invalid_argument("a text in a movie holds a zero byte");
     Raw(text);
     U8(0);
   }

@@ -49,9 +49,6 @@ void WriteTranslation(ByteWriter& out, std::int32_t x, std::int32_t y) {
   b.Signed(bits, y);
 }
 
-void CheckText(std::string_view text) {
-  if (!text.empty() && std::memchr(text.data(), 0, text.size())) throw std::invalid_argument("a text in a movie holds a zero byte");
-}
 
 // A straight edge record of the given deltas, one of them 0.
 void WriteEdge(BitWriter& b, std::int32_t dx, std::int32_t dy) {
@@ -79,7 +76,6 @@ void WriteTag(ByteWriter& out, std::uint16_t code, std::string_view body) {
 }
 
 Timeline& Timeline::Place(std::uint16_t depth, CharacterId character, int x, int y, std::string_view name) {
-  CheckText(name);
   ByteWriter b;
   b.U8(0x04 | 0x02 | (name.empty() ? 0 : 0x20));  // matrix, character, name
   b.U16(depth);
@@ -169,8 +165,8 @@ CharacterId MovieWriter::DefineRectangle(int width, int height, Rgb fill, std::o
 }
 
 CharacterId MovieWriter::DefineDeviceFont(std::string_view name) {
-  CheckText(name);
-  if (name.size() > 255) throw std::invalid_argument("a font name is longer than 255 bytes");
+  if (name.size() > 255 || (!name.empty() && std::memchr(name.data(), 0, name.size())))
+    throw std::invalid_argument("a font name is longer than 255 bytes or holds a zero byte");
   const CharacterId id = NextId();
   ByteWriter b;
   b.U16(id);
@@ -185,8 +181,6 @@ CharacterId MovieWriter::DefineDeviceFont(std::string_view name) {
 }
 
 CharacterId MovieWriter::DefineTextField(const TextFieldSpec& spec) {
-  CheckText(spec.variable);
-  CheckText(spec.text);
   if (spec.maxLength < 0 || spec.maxLength > 0xFFFF || spec.fontSize <= 0 || spec.fontSize > 3276)
     throw std::invalid_argument("a text field's length or font size out of range");
   const CharacterId id = NextId();

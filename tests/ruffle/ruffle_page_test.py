@@ -248,36 +248,25 @@ class Run:
 
     def load_memo(self):
         self.click(240, 414)
-        self.tries = 0
-        self.later(300, self.poll_memo)
-
-    def poll_memo(self):
-        def got(value):
-            if value == MEMO or self.tries > 40:
-                self.check(value == MEMO, "the memo loads back from the folder the host named (%r)" % value)
-                self.later(1000, lambda: self.screenshot("ruffle-memo.png", self.load_popup))
-            else:
-                self.tries += 1
-                self.later(250, self.poll_memo)
-
-        self.call("GetVariable", "_level0.memo", then=got)
+        self.wait_for("_level0.memo", MEMO, "the memo loads back from the folder the host named",
+                      lambda: self.screenshot("ruffle-memo.png", self.load_popup))
 
     def load_popup(self):
         self.step = "popup"
         self.call("LoadMovie", "VellixDemo_Page_Img/contents/popup.swf?BOOKLOAD_FIRSTPAGE=3", then=lambda _: None)
-        self.tries = 0
-        self.later(300, self.poll_popup)
+        self.wait_for("_level0.BOOKLOAD_FIRSTPAGE", "3", "LoadMovie replaces _level0 and passes the query's variables",
+                      lambda: self.screenshot("ruffle-popup.png", self.start_as3))
 
-    def poll_popup(self):
+    def wait_for(self, name, expected, what, then, tries=40):
+        """Asks the bridge for `name` until it is `expected`, then checks it."""
         def got(value):
-            if value == "3" or self.tries > 40:
-                self.check(value == "3", "LoadMovie replaces _level0 and passes the query's variables (%r)" % value)
-                self.later(1000, lambda: self.screenshot("ruffle-popup.png", self.start_as3))
+            if value == expected or tries == 0:
+                self.check(value == expected, "%s (%r)" % (what, value))
+                self.later(1000, then)  # a frame to draw what arrived
             else:
-                self.tries += 1
-                self.later(250, self.poll_popup)
+                self.later(250, lambda: self.wait_for(name, expected, what, then, tries - 1))
 
-        self.call("GetVariable", "_level0.BOOKLOAD_FIRSTPAGE", then=got)
+        self.call("GetVariable", name, then=got)
 
     def start_as3(self):
         self.step = "as3"
