@@ -212,6 +212,7 @@ std::vector<std::string> MovieWarnings(const swf::MovieFacts& f) {
     w.push_back("the header gives " + std::to_string(f.frameCount) + " frames, the movie holds " +
                 std::to_string(f.framesFound));
   if (!f.hasEndTag) w.push_back("the movie has no End tag");
+  if (f.surplusData) w.push_back("the file holds data after the length its header gives; players ignore it");
   if (f.compression == swf::Compression::kLzma && f.version < 13)
     w.push_back("LZMA compression needs version 13 or later; this movie says " + std::to_string(f.version));
   if (f.compression == swf::Compression::kZlib && f.version < 6)

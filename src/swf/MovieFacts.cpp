@@ -71,17 +71,20 @@ class MovieBody {
     return false;
   }
 
-  // For a whole-movie scan: the compressed stream must end where the body
-  // does, its checksum intact.
-  bool CheckStreamEnd() {
+  // For a whole-movie scan: the compressed stream must be complete, its
+  // checksum intact. True with `surplus` set when it holds more than the
+  // body's length.
+  bool CheckStreamEnd(bool& surplus) {
     if (compression_ != Compression::kZlib || zlibEnded_) return error_ == MovieError::kNone;
-    std::uint8_t extra = 0;
-    zlib_->next_out = &extra;
-    zlib_->avail_out = 1;
-    const int r = inflate(zlib_.get(), Z_NO_FLUSH);
-    if (r == Z_STREAM_END && zlib_->avail_out == 1) return true;
-    if (zlib_->avail_out == 0) return Fail(MovieError::kBadFileLength);
-    return Fail(r == Z_BUF_ERROR && zlib_->avail_in == 0 ? MovieError::kTruncated : MovieError::kBadZlibData);
+    for (std::uint8_t scratch[4096];;) {
+      zlib_->next_out = scratch;
+      zlib_->avail_out = sizeof scratch;
+      const int r = inflate(zlib_.get(), Z_NO_FLUSH);
+      if (zlib_->avail_out != sizeof scratch) surplus = true;
+      if (r == Z_STREAM_END) return true;
+      if (r == Z_OK) continue;
+      return Fail(r == Z_BUF_ERROR && zlib_->avail_in == 0 ? MovieError::kTruncated : MovieError::kBadZlibData);
+    }
   }
 
   ByteView view() const {
@@ -206,7 +209,7 @@ void ReadBody(MovieBody& body, MovieScan scan, MovieRead& read) {
     }
   }
   if (scan == MovieScan::kWholeMovie) {
-    if (!body.Need(body.length()) || !body.CheckStreamEnd()) return fail(MovieError::kTruncated);
+    if (!body.Need(body.length()) || !body.CheckStreamEnd(f.surplusData)) return fail(MovieError::kTruncated);
   }
 }
 
@@ -242,6 +245,7 @@ MovieRead ReadMovieFacts(ByteView bytes, MovieScan scan) {
 
   if (f.compression == Compression::kNone) {
     if (bytes.size < f.fileLength) return failed(MovieError::kTruncated);
+    f.surplusData = scan == MovieScan::kWholeMovie && bytes.size > f.fileLength;
     MovieBody body(Compression::kNone, rest, bodyLength);
     ReadBody(body, scan, read);
   } else if (f.compression == Compression::kZlib) {

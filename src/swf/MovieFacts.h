@@ -44,7 +44,7 @@ enum class MovieError {
   kNotAMovie,           // the first bytes are not a movie signature
   kUnknownCompression,  // "?WS" with a compression other than F, C or Z
   kTruncatedHeader,     // fewer bytes than the fixed header
-  kBadFileLength,       // the header's file length cannot hold the movie's own header, or disagrees with the body
+  kBadFileLength,       // the header's file length cannot hold the movie's own header
   kTruncated,           // the file ends before the length its header gives
   kBadZlibData,         // the zlib stream is corrupt
   kBadLzmaData,         // the LZMA properties or data are corrupt
@@ -79,6 +79,7 @@ struct MovieFacts {
   // Known after a whole-movie scan only.
   std::uint32_t framesFound = 0;  // ShowFrame tags before the end
   bool hasEndTag = false;
+  bool surplusData = false;  // data after the length the header gives, which players ignore
 
   std::int32_t widthTwips() const { return xMax - xMin; }
   std::int32_t heightTwips() const { return yMax - yMin; }

@@ -254,6 +254,8 @@ class Movies(unittest.TestCase):
             ("flag without code", movie(version=10, as3=True),
              ["marked ActionScript 3 but holds no ActionScript 3 code"]),
             ("odd stage", movie(width=1, height=3000), ["stage       1 x 3000 pixels (20 x 60000 twips)"]),
+            ("data after the movie", plain + b"junk", ["warning: the file holds data after the length its header",
+                                                       "result: a movie (1 warning)"]),
         ]
         for name, data, texts in cases:
             with self.subTest(name):

@@ -120,6 +120,7 @@ TEST(MovieFacts, SmallHandMadeMoviesGiveTheirFacts) {
     bool as3;
     bool abc;
     bool background;
+    bool surplus = false;
   } cases[] = {
       {"no tags at all", WithLength(kSmallHeader), false, false, false},
       {"ActionScript 3 flag and code", WithLength(kSmallHeader + Tag(69, std::string("\x08\0\0\0", 4)) +
@@ -135,7 +136,9 @@ TEST(MovieFacts, SmallHandMadeMoviesGiveTheirFacts) {
       {"long tag header", WithLength(kSmallHeader + std::string("\x7F\x02\x03\x00\x00\x00", 6) + "\x01\x02\x03"),
        false, false, true},
       {"trailing bytes beyond the file length are ignored",
-       Fws(8 + 8 + 2, kSmallHeader + Tag(0, "") + "junk"), false, false, false},
+       Fws(8 + 8 + 2, kSmallHeader + Tag(0, "") + "junk"), false, false, false, true},
+      {"compressed data beyond the file length is ignored",
+       CompressMovie(Fws(8 + 8 + 2, kSmallHeader + Tag(0, "") + "junk")), false, false, false, true},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
@@ -148,6 +151,7 @@ TEST(MovieFacts, SmallHandMadeMoviesGiveTheirFacts) {
       EXPECT_EQ(read.facts.actionScript3(), c.as3);
       EXPECT_EQ(read.facts.hasAbc, c.abc);
       EXPECT_EQ(read.facts.background.has_value(), c.background);
+      EXPECT_EQ(read.facts.surplusData, c.surplus && scan == MovieScan::kWholeMovie);
       if (c.background) {
         EXPECT_EQ(*read.facts.background, (Rgb{1, 2, 3}));
       }
