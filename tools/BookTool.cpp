@@ -14,6 +14,7 @@
 #include "app/StdioFile.h"
 #include "book/WindowSettings.h"
 #include "settings/VellixTxtParser.h"
+#include "swf/MovieFacts.h"
 #include "text/CodePage.h"
 #include "text/Text.h"
 
@@ -28,11 +29,14 @@ const char kUsage[] =
     "  vellix-book pack <launcher.exe> <installer.exe> <out-folder> <Book>\n"
     "      Writes <out-folder>/<Book>.exe: the launcher, then the installer, then\n"
     "      the installer's length as 4 bytes, most significant byte first.\n"
-    "  vellix-book check [--screen WIDTHxHEIGHT] <book-folder-or-exe>\n"
-    "      Reports what the viewer will do with the book: its files, the settings\n"
-    "      it reads from <Book>_Page_Img/Page_Var.txt, the window it opens and the\n"
-    "      installer appended to the executable. The screen is 1920x1080 unless\n"
-    "      --screen names another.\n"
+    "  vellix-book check [--screen WIDTHxHEIGHT] <book-folder-exe-or-swf>\n"
+    "      Reports what the viewer will do with the book: its files, its movie,\n"
+    "      the settings it reads from <Book>_Page_Img/Page_Var.txt, the window it\n"
+    "      opens and the installer appended to the executable. The screen is\n"
+    "      1920x1080 unless --screen names another.\n"
+    "  vellix-book movie <file.swf>\n"
+    "      Prints the facts of a movie: compression, version, ActionScript 2 or 3,\n"
+    "      stage size, frame rate and count, background colour.\n"
     "exit status: 0 fine, 1 the book will not open as intended, 2 usage or file error\n";
 
 // The window's outer size before the settings are applied: the designed
@@ -158,6 +162,83 @@ int Pack(const std::vector<std::string>& args, std::ostream& out, std::ostream& 
   return kBookOk;
 }
 
+// ---------------------------------------------------------------- movies
+
+std::string Hex(std::uint32_t v, int digits) {
+  static const char hex[] = "0123456789ABCDEF";
+  std::string out(static_cast<std::size_t>(digits), '0');
+  for (int i = digits - 1; i >= 0; --i, v >>= 4) out[static_cast<std::size_t>(i)] = hex[v & 15];
+  return out;
+}
+
+std::string Number(double v) {
+  std::ostringstream s;
+  s << v;
+  return s.str();
+}
+
+const char* Kind(const swf::MovieFacts& f) {
+  return f.actionScript3() ? "ActionScript 3 (AVM2)" : "ActionScript 2 (AVM1)";
+}
+
+swf::MovieRead ReadMovie(const std::string& bytes) {
+  return swf::ReadMovieFacts({reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size()},
+                             swf::MovieScan::kWholeMovie);
+}
+
+// The facts of a movie that was read, one per line, with `indent` before each.
+void PrintMovieFacts(const swf::MovieFacts& f, const std::string& indent, std::ostream& out) {
+  out << indent << "kind        " << Kind(f) << "\n";
+  out << indent << "version     " << f.version << "\n";
+  out << indent << "compression " << swf::DescribeCompression(f.compression) << "\n";
+  out << indent << "length      " << f.fileLength << " bytes uncompressed\n";
+  out << indent << "stage       " << Number(f.widthPixels()) << " x " << Number(f.heightPixels()) << " pixels ("
+      << f.widthTwips() << " x " << f.heightTwips() << " twips)\n";
+  out << indent << "frame rate  " << Number(f.frameRate()) << " per second\n";
+  out << indent << "frames      " << f.frameCount << "\n";
+  out << indent << "background  "
+      << (f.background ? "#" + Hex(f.background->r, 2) + Hex(f.background->g, 2) + Hex(f.background->b, 2)
+                       : std::string("none (the player's default, white)"))
+      << "\n";
+}
+
+// What a whole-movie scan shows that players may stumble over.
+std::vector<std::string> MovieWarnings(const swf::MovieFacts& f) {
+  std::vector<std::string> w;
+  if (f.actionScript3() && !f.hasAbc) w.push_back("the movie is marked ActionScript 3 but holds no ActionScript 3 code");
+  if (!f.actionScript3() && f.hasAbc)
+    w.push_back("the movie holds ActionScript 3 code but is not marked ActionScript 3: players ignore that code");
+  if (f.framesFound != f.frameCount)
+    w.push_back("the header gives " + std::to_string(f.frameCount) + " frames, the movie holds " +
+                std::to_string(f.framesFound));
+  if (!f.hasEndTag) w.push_back("the movie has no End tag");
+  if (f.surplusData) w.push_back("the file holds data after the length its header gives; players ignore it");
+  if (f.compression == swf::Compression::kLzma && f.version < 13)
+    w.push_back("LZMA compression needs version 13 or later; this movie says " + std::to_string(f.version));
+  if (f.compression == swf::Compression::kZlib && f.version < 6)
+    w.push_back("zlib compression needs version 6 or later; this movie says " + std::to_string(f.version));
+  return w;
+}
+
+int Movie(const std::vector<std::string>& args, std::ostream& out) {
+  if (args.size() != 1) throw UsageError{"movie takes one movie file"};
+  const fs::path path(args[0]);
+  const std::string bytes = ReadBytes(path, "movie");
+  const swf::MovieRead read = ReadMovie(bytes);
+  out << "movie " << Quoted(PathText(path)) << "\n";
+  out << "  file        " << bytes.size() << " bytes\n";
+  if (!read.ok()) {
+    out << "\nresult: not a playable movie: " << swf::DescribeMovieError(read.error) << "\n";
+    return kBookProblems;
+  }
+  PrintMovieFacts(read.facts, "  ", out);
+  const std::vector<std::string> warnings = MovieWarnings(read.facts);
+  if (!warnings.empty()) out << "\nfindings:\n";
+  for (const auto& w : warnings) out << "  warning: " << w << "\n";
+  out << "\nresult: a movie (" << warnings.size() << (warnings.size() == 1 ? " warning)\n" : " warnings)\n");
+  return kBookOk;
+}
+
 // ---------------------------------------------------------------- check
 
 enum class Severity { Note, Warning, Error };
@@ -190,22 +271,41 @@ std::optional<Located> Find(const fs::path& folder, const std::string& name, boo
   return std::nullopt;
 }
 
-fs::path ChooseExecutable(const fs::path& input) {
+// The book a path names: its executable, or its movie when the folder holds
+// no executable (a book made for the Linux viewer only, or not packed yet).
+struct BookFiles {
+  fs::path folder;
+  std::string base;
+  std::optional<fs::path> exe;
+};
+
+BookFiles FromFile(const fs::path& file) {
+  return {file.has_parent_path() ? file.parent_path() : fs::path("."), file.stem().u8string(),
+          LowerCaseAscii(PathText(file.extension())) == u".swf" ? std::nullopt : std::optional<fs::path>(file)};
+}
+
+BookFiles ChooseBook(const fs::path& input) {
   std::error_code ec;
   if (!fs::exists(input, ec)) throw ToolError{"not found: " + Show(input)};
-  if (!fs::is_directory(input, ec)) return input;
-  std::vector<fs::path> exes;
+  if (!fs::is_directory(input, ec)) return FromFile(input);
+  std::vector<fs::path> exes, movies;
   for (fs::directory_iterator it(input, ec), end; !ec && it != end; it.increment(ec)) {
-    if (LowerCaseAscii(PathText(it->path().extension())) == u".exe" && fs::is_regular_file(it->path(), ec))
-      exes.push_back(it->path());
+    const Text ext = LowerCaseAscii(PathText(it->path().extension()));
+    if (!fs::is_regular_file(it->path(), ec)) continue;
+    if (ext == u".exe") exes.push_back(it->path());
+    if (ext == u".swf") movies.push_back(it->path());
   }
-  if (exes.empty()) throw ToolError{"no book executable (.exe) in " + Show(input)};
-  if (exes.size() == 1) return exes.front();
+  if (exes.empty()) {
+    if (movies.size() == 1) return FromFile(movies.front());
+    throw ToolError{"no book executable (.exe)" + std::string(movies.empty() ? " or movie (.swf)" : "") + " in " +
+                    Show(input) + (movies.empty() ? "" : ", and several movies: name the book's one")};
+  }
+  if (exes.size() == 1) return FromFile(exes.front());
   std::vector<fs::path> withMovie;
   for (const auto& e : exes) {
     if (Find(input, e.stem().u8string() + ".swf", false)) withMovie.push_back(e);
   }
-  if (withMovie.size() == 1) return withMovie.front();
+  if (withMovie.size() == 1) return FromFile(withMovie.front());
   std::string names;
   for (const auto& e : exes) names += " " + e.filename().u8string();
   throw ToolError{"several executables in " + Show(input) + ", name the book's one:" + names};
@@ -337,6 +437,24 @@ void CheckSettings(const fs::path& folder, const std::string& base, Size screen,
   out << "  maximised   " << (d.maximized ? "yes" : "no") << "\n";
 }
 
+void CheckMovie(const fs::path& path, std::ostream& out, Findings& findings) {
+  const swf::MovieRead read = ReadMovie(ReadBytes(path, "movie"));
+  out << "\nmovie:\n";
+  if (!read.ok()) {
+    out << "  error       " << swf::DescribeMovieError(read.error) << "\n";
+    findings.Add(Severity::Error, "the movie " + path.filename().u8string() + " cannot be played: " +
+                                      swf::DescribeMovieError(read.error));
+    return;
+  }
+  PrintMovieFacts(read.facts, "  ", out);
+  if (read.facts.actionScript3())
+    findings.Add(Severity::Warning,
+                 "the movie is ActionScript 3: its commands arrive, but the viewer's replies set variables "
+                 "(firstIndex, saveSuccess, loadTxt, loadSuccess, resultList, \xEB\xB3\x80\xEC\x88\x98\xEB\xAA\x85, "
+                 "_root.BOOKLOAD_FIRSTPAGE) that such a movie cannot receive");
+  for (const auto& w : MovieWarnings(read.facts)) findings.Add(Severity::Warning, w);
+}
+
 void CheckTrailer(const fs::path& exe, std::ostream& out, Findings& findings) {
   std::unique_ptr<StdioFile> file = StdioFile::Open(exe.string());
   std::optional<std::uint64_t> length = file ? file->Length() : std::nullopt;
@@ -387,13 +505,19 @@ int Check(const std::vector<std::string>& args, std::ostream& out) {
   }
   if (positional.size() != 1) throw UsageError{"check takes one book folder or executable"};
 
-  const fs::path exe = ChooseExecutable(fs::path(positional[0]));
-  const fs::path folder = exe.has_parent_path() ? exe.parent_path() : fs::path(".");
-  const std::string base = exe.stem().u8string();
+  const BookFiles book = ChooseBook(fs::path(positional[0]));
+  const fs::path& folder = book.folder;
+  const std::string& base = book.base;
   Findings findings;
 
   out << "book " << Quoted(FromUtf8(base)) << "\n";
-  out << "  executable  found    " << Show(exe) << "\n";
+  if (book.exe) {
+    out << "  executable  found    " << Show(*book.exe) << "\n";
+  } else {
+    out << "  executable  missing  " << Show(folder / (base + ".exe")) << "\n";
+    findings.Add(Severity::Warning, "no " + base + ".exe: the book opens in the Linux viewer only; make the "
+                                    "executable with 'vellix-book pack'");
+  }
   const std::optional<Located> movie = Find(folder, base + ".swf", false);
   out << "  movie       " << (movie ? "found    " + Show(movie->path) : "missing  " + Show(folder / (base + ".swf")))
       << "\n";
@@ -408,7 +532,8 @@ int Check(const std::vector<std::string>& args, std::ostream& out) {
                                  "Windows finds them all the same");
 
   CheckSettings(folder, base, screen, out, findings);
-  CheckTrailer(exe, out, findings);
+  if (movie) CheckMovie(movie->path, out, findings);
+  if (book.exe) CheckTrailer(*book.exe, out, findings);
 
   static const char* const kLabels[] = {"note", "warning", "error"};
   if (!findings.items.empty()) out << "\nfindings:\n";
@@ -433,6 +558,7 @@ int RunBookTool(const std::vector<std::string>& args, std::ostream& out, std::os
     const std::vector<std::string> rest(args.begin() + 1, args.end());
     if (args[0] == "pack") return Pack(rest, out, err);
     if (args[0] == "check") return Check(rest, out);
+    if (args[0] == "movie") return Movie(rest, out);
     throw UsageError{"unknown command " + Quoted(FromUtf8(args[0]))};
   } catch (const UsageError& e) {
     err << "vellix-book: " << e.message << "\n\n" << kUsage;

@@ -1,16 +1,19 @@
 #!/usr/bin/env python3
 """Packs and checks small books in temporary folders with vellix-book.
 
-usage: vellix_book_test.py PATH-TO-vellix-book
+usage: vellix_book_test.py PATH-TO-vellix-book [--demo DEMO-BOOK-FOLDER]
 """
+import lzma
 import os
 import struct
 import subprocess
 import sys
 import tempfile
 import unittest
+import zlib
 
 TOOL = None
+DEMO = None
 
 LAUNCHER = b"MZ" + b"viewer image\x00\x01" * 20
 INSTALLER = b"MZ" + bytes(range(256)) * 3
@@ -19,6 +22,38 @@ INSTALLER = b"MZ" + bytes(range(256)) * 3
 def run(*args):
     p = subprocess.run([TOOL, *map(str, args)], capture_output=True)
     return p.returncode, p.stdout.decode("utf-8", "replace"), p.stderr.decode("utf-8", "replace")
+
+
+def movie(version=8, width=800, height=600, rate=24, frames=1, background=(1, 2, 3), as3=False, abc=False):
+    """An uncompressed movie: header, file attributes, background, frames."""
+    values = [0, width * 20, 0, height * 20]
+    bits = max(v.bit_length() + 1 for v in values)
+    field = format(bits, "05b") + "".join(format(v, "0%db" % bits) for v in values)
+    field += "0" * (-len(field) % 8)
+    body = bytes(int(field[i:i + 8], 2) for i in range(0, len(field), 8))
+    body += struct.pack("<HH", int(rate * 256), frames)
+
+    def tag(code, data=b""):
+        return struct.pack("<H", code << 6 | len(data)) + data
+
+    if version >= 8 or as3:
+        body += tag(69, struct.pack("<I", 8 if as3 else 0))
+    body += tag(9, bytes(background))
+    if abc:
+        body += tag(82, b"\x00" * 8)
+    body += tag(1) * frames + tag(0)
+    return b"FWS" + bytes([version]) + struct.pack("<I", 8 + len(body)) + body
+
+
+def cws(fws):
+    return b"C" + fws[1:8] + zlib.compress(fws[8:])
+
+
+def zws(fws):
+    raw = lzma.compress(fws[8:], format=lzma.FORMAT_RAW,
+                        filters=[{"id": lzma.FILTER_LZMA1, "preset": 6, "dict_size": 1 << 20}])
+    props = bytes([(2 * 5 + 0) * 9 + 3]) + struct.pack("<I", 1 << 20)
+    return b"ZWS" + bytes([13]) + fws[4:8] + struct.pack("<I", len(raw)) + props + raw
 
 
 def write(path, data):
@@ -41,7 +76,7 @@ class BookFolder:
         code, out, err = run("pack", os.path.join(self.root, "launcher.exe"),
                              os.path.join(self.root, "installer.exe"), self.folder, name)
         test.assertEqual(code, 0, err)
-        write(self.path(name + ".swf"), b"FWS")
+        write(self.path(name + ".swf"), movie())
 
     def path(self, *parts):
         return os.path.join(self.folder, *parts)
@@ -142,7 +177,7 @@ class Check(unittest.TestCase):
         book.settings(self.GOOD)
         os.remove(book.path("Sample.swf"))
         write(book.path("Other.exe"), LAUNCHER)  # two executables, one movie
-        write(book.path("Other.swf"), b"FWS")
+        write(book.path("Other.swf"), movie())
         code, out, _ = run("check", book.folder)
         self.assertEqual(code, 1)
         self.assertIn('book "Other"', out)
@@ -151,7 +186,7 @@ class Check(unittest.TestCase):
         self.assertEqual(code, 1)
         self.assertIn("the movie Sample.swf is missing", out)
 
-        write(book.path("Sample.swf"), b"FWS")
+        write(book.path("Sample.swf"), movie())
         code, _, err = run("check", book.folder)
         self.assertEqual(code, 2)
         self.assertIn("several executables", err)
@@ -199,6 +234,115 @@ class Check(unittest.TestCase):
                 self.assertIn(text, out + err)
                 self.assertNotIn("Sanitizer", err)
 
+
+class Movies(unittest.TestCase):
+    def test_movie_prints_the_facts_of_each_kind(self):
+        tmp = tempfile.TemporaryDirectory(prefix="vellix-book-")
+        self.addCleanup(tmp.cleanup)
+        plain = movie(width=1024, height=768, rate=12.5, frames=3, background=(0xF6, 0xF3, 0xEA))
+        cases = [
+            # name, bytes, texts the report must hold
+            ("uncompressed", plain, ["kind        ActionScript 2 (AVM1)", "version     8",
+                                     "compression uncompressed (FWS)", "stage       1024 x 768 pixels",
+                                     "frame rate  12.5 per second", "frames      3", "background  #F6F3EA",
+                                     "length      %d bytes" % len(plain), "result: a movie (0 warnings)"]),
+            ("zlib", cws(plain), ["compression zlib (CWS)", "length      %d bytes" % len(plain),
+                                  "stage       1024 x 768 pixels", "background  #F6F3EA"]),
+            ("LZMA", zws(plain), ["compression LZMA (ZWS)", "version     13", "stage       1024 x 768 pixels",
+                                  "frames      3", "background  #F6F3EA"]),
+            ("ActionScript 3", movie(version=10, as3=True, abc=True), ["kind        ActionScript 3 (AVM2)"]),
+            ("flag without code", movie(version=10, as3=True),
+             ["marked ActionScript 3 but holds no ActionScript 3 code"]),
+            ("odd stage", movie(width=1, height=3000), ["stage       1 x 3000 pixels (20 x 60000 twips)"]),
+            ("data after the movie", plain + b"junk", ["warning: the file holds data after the length its header",
+                                                       "result: a movie (1 warning)"]),
+        ]
+        for name, data, texts in cases:
+            with self.subTest(name):
+                path = os.path.join(tmp.name, name + ".swf")
+                write(path, data)
+                code, out, err = run("movie", path)
+                self.assertEqual(code, 0, out + err)
+                for text in texts:
+                    self.assertIn(text, out)
+
+    def test_movie_rejects_what_is_no_movie(self):
+        tmp = tempfile.TemporaryDirectory(prefix="vellix-book-")
+        self.addCleanup(tmp.cleanup)
+        good = movie(frames=2)
+        cases = [
+            ("text", b"&title=T&", "not a movie"),
+            ("empty", b"", "not a movie"),
+            ("cut short", good[:-3], "cut short"),
+            ("cut zlib", cws(good)[:-2], "cut short"),
+            ("cut LZMA", zws(good)[:-2], "cut short"),
+            ("unknown compression", b"X" + good[1:], "unknown compression"),
+        ]
+        for name, data, text in cases:
+            with self.subTest(name):
+                path = os.path.join(tmp.name, name + ".swf")
+                write(path, data)
+                code, out, err = run("movie", path)
+                self.assertEqual(code, 1, out + err)
+                self.assertIn("not a playable movie", out)
+                self.assertIn(text, out)
+                self.assertNotIn("Sanitizer", err)
+        code, _, err = run("movie", os.path.join(tmp.name, "none.swf"))
+        self.assertEqual(code, 2)
+        self.assertIn("movie not found", err)
+
+    def test_check_reports_the_books_movie(self):
+        cases = [
+            # name, movie bytes, exit status, texts the report must hold
+            ("ActionScript 2", movie(width=900, height=640, background=(0, 0x80, 0xFF)), 0,
+             ["kind        ActionScript 2 (AVM1)", "stage       900 x 640 pixels", "background  #0080FF",
+              "version     8"]),
+            ("ActionScript 3", movie(version=10, as3=True, abc=True), 0,
+             ["kind        ActionScript 3 (AVM2)", "warning: the movie is ActionScript 3", "cannot receive"]),
+            ("not a movie", b"<html></html>", 1, ["error: the movie Sample.swf cannot be played: not a movie"]),
+            ("cut short", cws(movie(frames=5))[:-4], 1, ["cannot be played: the file ends before the movie does"]),
+        ]
+        for name, data, status, texts in cases:
+            with self.subTest(name):
+                book = BookFolder(self)
+                book.settings(Check.GOOD)
+                write(book.path("Sample.swf"), data)
+                code, out, err = run("check", book.folder)
+                self.assertEqual(code, status, out + err)
+                for text in texts:
+                    self.assertIn(text, out)
+
+    def test_check_takes_a_book_without_executable(self):
+        book = BookFolder(self)
+        book.settings(Check.GOOD)
+        os.remove(book.path("Sample.exe"))
+        for target in (book.folder, book.path("Sample.swf")):
+            with self.subTest(target=target):
+                code, out, err = run("check", target)
+                self.assertEqual(code, 0, out + err)
+                self.assertIn("warning: no Sample.exe: the book opens in the Linux viewer only", out)
+                self.assertIn("kind        ActionScript 2 (AVM1)", out)
+                self.assertNotIn("appended installer", out)
+
+    def test_demo_book(self):
+        if not DEMO:
+            self.skipTest("no demo book given")
+        code, out, err = run("check", DEMO)
+        self.assertEqual(code, 0, out + err)
+        for text in ['book "VellixDemo"', "kind        ActionScript 2 (AVM1)", "version     8",
+                     "stage       800 x 600 pixels", "background  #F6F3EA", "frames      8",
+                     'title       "Vellix 전자책 데모 & 안내"', "geometry    900 x 680"]:
+            self.assertIn(text, out)
+        for name in ("VellixDemo_Page_Img/contents/popup.swf",):
+            code, out, err = run("movie", os.path.join(DEMO, name))
+            self.assertEqual(code, 0, out + err)
+            self.assertIn("stage       545 x 376 pixels", out)
+
+
 if __name__ == "__main__":
     TOOL = os.path.abspath(sys.argv.pop(1))
+    if "--demo" in sys.argv:
+        at = sys.argv.index("--demo")
+        DEMO = os.path.abspath(sys.argv[at + 1])
+        del sys.argv[at:at + 2]
     unittest.main(verbosity=1)
