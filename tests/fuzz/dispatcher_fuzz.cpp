@@ -146,6 +146,10 @@ std::string Check(FakeWorld& world, const Text& command, const Text& args) {
                           ? "window.bring-to-front"
                           : "shell.open owner=book file=" + ShowBytes(vellix::ToAnsi(normalised)) + " params= dir= show=1";
   if (journal.empty() || journal[0] != first) return "expected \"" + first + "\" first";
+  const std::size_t shellCalls = Count(journal, "shell.open owner=book ");
+  if (normalised == u"function_forward" && shellCalls != 0)
+    return "function_forward brings the window to the front and calls no shell";
+  if (normalised != u"function_forward" && shellCalls != 1) return "the shell is called once with the whole args";
 
   const std::size_t at = Find(normalised, u"@@@");
   const Text head = normalised.substr(0, at);
