@@ -1,10 +1,17 @@
 // Runs a fuzz target without libFuzzer: a fixed number of inputs from a fixed
 // seed, each either random bytes, a splice of words that the targets know,
 // or a mutation of an earlier input. The same run every time, so a failure
-// can be replayed; an input file given on the command line is run alone.
+// can be replayed.
+//
+//   fuzz_<name>                  the random series alone
+//   fuzz_<name> <folder>...      each file of the folders first, then the
+//                                series, mutating those files too
+//   fuzz_<name> <file>           that one input alone (a crash file, say)
+#include <algorithm>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <random>
@@ -21,7 +28,8 @@ const char* const kWords[] = {
     "function_copyfile", "function_saveTextFile", "function_loadTextFile", "function_searchList",
     "function_InputParameter", "function_TxtListSaveToFile", "function_show", "PopUpForm", "@@@", "@@", "@",
     "/", "\\", "\\\\\\", ".", ".txt", ".HWP", ".docx", "\"", "\n", "\r\n", "\x1A", "=", "&", ",", "TxtList",
-    "\xEA\xB0\x80", "\xB0\xA1", "\xED\xA0\x80", "\xFF", "\x01", "[", "]", "# ", ":",
+    "\xEA\xB0\x80", "\xB0\xA1", "\xED\xA0\x80", "\xFF", "\x01", "[", "]", "# ", ":", "height", " ", "\t",
+    "\"\"",
 };
 
 std::string Splice(std::mt19937& rng) {
@@ -61,21 +69,45 @@ int Run(const std::string& input) {
   return LLVMFuzzerTestOneInput(reinterpret_cast<const std::uint8_t*>(input.data()), input.size());
 }
 
+bool ReadFile(const std::filesystem::path& path, std::string& bytes) {
+  std::ifstream file(path, std::ios::binary);
+  if (!file) return false;
+  bytes.assign(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
+  return true;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (argc > 1) {
-    std::ifstream file(argv[1], std::ios::binary);
-    if (!file) {
-      std::fprintf(stderr, "cannot read %s\n", argv[1]);
-      return 2;
+  std::vector<std::string> pool;
+  for (int a = 1; a < argc; ++a) {
+    std::error_code error;
+    if (!std::filesystem::is_directory(argv[a], error)) {
+      std::string input;
+      if (argc != 2 || !ReadFile(argv[a], input)) {
+        std::fprintf(stderr, "cannot read %s (give one input file or any number of folders)\n", argv[a]);
+        return 2;
+      }
+      Run(input);
+      return 0;
     }
-    Run(std::string(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()));
-    return 0;
+    std::vector<std::filesystem::path> files;
+    for (const auto& entry : std::filesystem::directory_iterator(argv[a]))
+      if (entry.is_regular_file()) files.push_back(entry.path());
+    std::sort(files.begin(), files.end());
+    for (const auto& path : files) {
+      std::string input;
+      if (!ReadFile(path, input)) {
+        std::fprintf(stderr, "cannot read %s\n", path.string().c_str());
+        return 2;
+      }
+      Run(input);
+      pool.push_back(input);
+    }
   }
+  const std::size_t seeds = pool.size();
   const int iterations = 20000;
   std::mt19937 rng(20240611u);
-  std::vector<std::string> pool;
   for (int i = 0; i < iterations; ++i) {
     std::string input;
     switch (rng() % 3) {
@@ -88,16 +120,21 @@ int main(int argc, char** argv) {
         input = Splice(rng);
         break;
       default:
-        input = pool.empty() ? Splice(rng) : pool[rng() % pool.size()];
+        // Half of the mutations start from a seed file, when there are any.
+        if (pool.empty())
+          input = Splice(rng);
+        else
+          input = pool[seeds > 0 && rng() % 2 ? rng() % seeds : rng() % pool.size()];
         Mutate(input, rng);
         break;
     }
     Run(input);
-    if (pool.size() < 512)
+    // The seed files stay in the pool; the other places take new inputs.
+    if (pool.size() < seeds + 512)
       pool.push_back(input);
     else
-      pool[rng() % pool.size()] = input;
+      pool[seeds + rng() % (pool.size() - seeds)] = input;
   }
-  std::printf("%d inputs\n", iterations);
+  std::printf("%zu seed files, %d inputs\n", seeds, iterations);
   return 0;
 }
