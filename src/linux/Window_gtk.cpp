@@ -1,5 +1,6 @@
 #include "linux/Window_gtk.h"
 
+#include <algorithm>
 #include <cstdio>
 
 #include "os/Exception.h"
@@ -80,6 +81,7 @@ FormWindowGtk::FormWindowGtk(Application& app, const FormDescription& d, FormWin
     g_signal_connect(window_, "realize", G_CALLBACK(&FormWindowGtk::OnRealize), this);
   if (d.windowState == WindowState::Maximized) gtk_window_maximize(window_);
   g_signal_connect(window_, "delete-event", G_CALLBACK(&FormWindowGtk::OnDelete), this);
+  g_signal_connect(window_, "configure-event", G_CALLBACK(&FormWindowGtk::OnConfigure), this);
   // After the window's own handler: keys the control consumed do not come.
   g_signal_connect_after(window_, "key-press-event", G_CALLBACK(&FormWindowGtk::OnKey), this);
 }
@@ -131,6 +133,7 @@ void FormWindowGtk::FrameSize(int& width, int& height) const {
 void FormWindowGtk::SetBounds(const Bounds& b) {
   int frameWidth, frameHeight;
   FrameSize(frameWidth, frameHeight);
+  if (!gtk_widget_get_mapped(GTK_WIDGET(window_))) unframed_ = b;
   // The window manager places the frame's corner where it is asked to.
   gtk_window_move(window_, b.left, b.top);
   const int width = b.width - frameWidth, height = b.height - frameHeight;
@@ -199,6 +202,19 @@ void FormWindowGtk::BringToFront(int delayMs) {
         return G_SOURCE_REMOVE;
       },
       later, [](gpointer data) { delete static_cast<Later*>(data); });
+}
+
+gboolean FormWindowGtk::OnConfigure(GtkWidget*, GdkEventConfigure*, gpointer self) {
+  auto* form = static_cast<FormWindowGtk*>(self);
+  if (!form->unframed_) return FALSE;
+  int frameWidth, frameHeight;
+  form->FrameSize(frameWidth, frameHeight);
+  if (frameWidth == 0 && frameHeight == 0) return FALSE;  // not framed yet, or no frame at all
+  // The frame already stands where it was asked to: only the size changes.
+  const Bounds b = *form->unframed_;
+  form->unframed_.reset();
+  gtk_window_resize(form->window_, std::max(1, b.width - frameWidth), std::max(1, b.height - frameHeight));
+  return FALSE;
 }
 
 gboolean FormWindowGtk::OnDelete(GtkWidget*, GdkEvent*, gpointer self) {

@@ -4,6 +4,7 @@
 // popup's back panel with the control inside). Every window is drawn in the
 // program's one skin.
 #include <memory>
+#include <optional>
 
 #include <gtk/gtk.h>
 
@@ -49,6 +50,7 @@ class FormWindowGtk : public FormWindow {
   static gboolean OnDelete(GtkWidget*, GdkEvent*, gpointer self);
   static gboolean OnKey(GtkWidget*, GdkEventKey* event, gpointer self);
   static void OnRealize(GtkWidget*, gpointer self);
+  static gboolean OnConfigure(GtkWidget*, GdkEventConfigure*, gpointer self);
   // The frame the window manager draws around the client area; none before
   // the window is shown.
   void FrameSize(int& width, int& height) const;
@@ -57,6 +59,9 @@ class FormWindowGtk : public FormWindow {
   GtkWindow* window_;
   FormDescription description_;
   WindowState state_;
+  // Outer bounds set before the window manager framed the window: applied
+  // again, frame included, once the frame is known.
+  std::optional<Bounds> unframed_;
   std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);
 };
 
