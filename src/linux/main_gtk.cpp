@@ -51,6 +51,9 @@ extern "C" const char* __asan_default_options() { return "detect_leaks=0"; }
 int main(int argc, char** argv) {
   using namespace vellix;
   std::setlocale(LC_ALL, "");
+  // JavaScriptCore's top compiler tier spends seconds on Ruffle's start for
+  // no gain in a book; the web process inherits the setting.
+  g_setenv("JSC_useOMGJIT", "0", FALSE);
   const bool display = gtk_init_check(&argc, &argv);
   if (argc < 2 || argc > 3 || std::string(argv[1]) == "--help") {
     std::fputs(kUsage, stderr);
