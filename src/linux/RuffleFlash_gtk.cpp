@@ -53,14 +53,24 @@ void FindKoreanFont(std::string& file, std::string& family) {
   FcPatternDestroy(pattern);
   if (!match) return;
   FcChar8* path = nullptr;
+  // Ruffle knows a font by the family name in its name table: the English
+  // one, not the one of the reader's language that fontconfig puts first.
+  std::string english, first;
   FcChar8* name = nullptr;
+  for (int i = 0; FcPatternGetString(match, FC_FAMILY, i, &name) == FcResultMatch; ++i) {
+    FcChar8* lang = nullptr;
+    if (first.empty()) first = reinterpret_cast<const char*>(name);
+    if (FcPatternGetString(match, FC_FAMILYLANG, i, &lang) == FcResultMatch &&
+        std::string(reinterpret_cast<const char*>(lang)) == "en")
+      english = reinterpret_cast<const char*>(name);
+  }
   // Only a file Ruffle can read as a whole font.
-  if (FcPatternGetString(match, FC_FILE, 0, &path) == FcResultMatch && FcPatternGetString(match, FC_FAMILY, 0, &name) == FcResultMatch) {
+  if (FcPatternGetString(match, FC_FILE, 0, &path) == FcResultMatch && !first.empty()) {
     const std::string candidate = reinterpret_cast<const char*>(path);
     if (candidate.size() > 4 && (candidate.compare(candidate.size() - 4, 4, ".ttf") == 0 ||
                                  candidate.compare(candidate.size() - 4, 4, ".otf") == 0)) {
       file = candidate;
-      family = reinterpret_cast<const char*>(name);
+      family = english.empty() ? first : english;
     }
   }
   FcPatternDestroy(match);
@@ -236,7 +246,7 @@ void RuffleFlash::Configure() {
       .Set("autoplay", Json::String(settings_.playing ? "on" : "off"))
       .Set("unmuteOverlay", Json::String("hidden"))
       .Set("splashScreen", Json::Bool(false))
-      .Set("letterbox", Json::String("on"))
+      .Set("letterbox", Json::String("off"))
       .Set("scale", Json::String(Option(settings_.scale)))
       .Set("quality", Json::String(Option(settings_.quality)))
       .Set("wmode", Json::String(Option(settings_.wmode)))

@@ -82,8 +82,7 @@ FormWindowGtk::FormWindowGtk(Application& app, const FormDescription& d, FormWin
   if (d.windowState == WindowState::Maximized) gtk_window_maximize(window_);
   g_signal_connect(window_, "delete-event", G_CALLBACK(&FormWindowGtk::OnDelete), this);
   g_signal_connect(window_, "configure-event", G_CALLBACK(&FormWindowGtk::OnConfigure), this);
-  // After the window's own handler: keys the control consumed do not come.
-  g_signal_connect_after(window_, "key-press-event", G_CALLBACK(&FormWindowGtk::OnKey), this);
+  g_signal_connect(window_, "key-press-event", G_CALLBACK(&FormWindowGtk::OnKey), this);
 }
 
 FormWindowGtk::~FormWindowGtk() {
@@ -96,20 +95,21 @@ FormWindowGtk::~FormWindowGtk() {
 void FormWindowGtk::OnRealize(GtkWidget* widget, gpointer self) {
   auto* form = static_cast<FormWindowGtk*>(self);
   GdkWindow* gdk = gtk_widget_get_window(widget);
+  const FormDescription& d = form->description_;
+  const bool maximized = d.windowState == WindowState::Maximized;
   int functions = GDK_FUNC_MOVE | GDK_FUNC_CLOSE;
   int decorations = GDK_DECOR_BORDER | GDK_DECOR_TITLE | GDK_DECOR_MENU;
-  if (form->description_.borderStyle == BorderStyle::Sizeable) {
-    functions |= GDK_FUNC_RESIZE;
-    decorations |= GDK_DECOR_RESIZEH;
-  }
-  if (form->description_.borderIcons.minimize) {
+  // Window managers maximise only windows they may resize and maximise: a
+  // fixed frame that opens maximised keeps both functions, without the
+  // resize handles and buttons that would offer them to the reader.
+  if (d.borderStyle == BorderStyle::Sizeable || maximized) functions |= GDK_FUNC_RESIZE;
+  if (d.borderStyle == BorderStyle::Sizeable) decorations |= GDK_DECOR_RESIZEH;
+  if (d.borderIcons.minimize) {
     functions |= GDK_FUNC_MINIMIZE;
     decorations |= GDK_DECOR_MINIMIZE;
   }
-  if (form->description_.borderIcons.maximize) {
-    functions |= GDK_FUNC_MAXIMIZE;
-    decorations |= GDK_DECOR_MAXIMIZE;
-  }
+  if (d.borderIcons.maximize || maximized) functions |= GDK_FUNC_MAXIMIZE;
+  if (d.borderIcons.maximize) decorations |= GDK_DECOR_MAXIMIZE;
   gdk_window_set_functions(gdk, static_cast<GdkWMFunction>(functions));
   gdk_window_set_decorations(gdk, static_cast<GdkWMDecoration>(decorations));
 }
@@ -229,6 +229,15 @@ gboolean FormWindowGtk::OnDelete(GtkWidget*, GdkEvent*, gpointer self) {
 gboolean FormWindowGtk::OnKey(GtkWidget*, GdkEventKey* event, gpointer self) {
   auto* form = static_cast<FormWindowGtk*>(self);
   if (!form->OnKeyPress) return FALSE;
+  // A key goes to the control that has the focus first; the web view hands
+  // one back that its page did not take, as the same event once more. Only
+  // such a key, or one typed while no control has the focus, is the form's.
+  if (gtk_window_get_focus(form->window_)) {
+    const bool again = form->lastKeyTime_ == event->time && form->lastKeyCode_ == event->hardware_keycode;
+    form->lastKeyTime_ = again ? 0 : event->time;
+    form->lastKeyCode_ = again ? 0 : event->hardware_keycode;
+    if (!again) return FALSE;
+  }
   char16_t key = 0;
   if (event->keyval == GDK_KEY_Return || event->keyval == GDK_KEY_KP_Enter || event->keyval == GDK_KEY_ISO_Enter)
     key = 13;

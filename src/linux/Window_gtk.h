@@ -62,6 +62,9 @@ class FormWindowGtk : public FormWindow {
   // Outer bounds set before the window manager framed the window: applied
   // again, frame included, once the frame is known.
   std::optional<Bounds> unframed_;
+  // The key last handed on to the control, to know it when it comes back.
+  guint32 lastKeyTime_ = 0;
+  guint16 lastKeyCode_ = 0;
   std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);
 };
 
