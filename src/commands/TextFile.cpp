@@ -13,9 +13,7 @@ std::string ToTextModeBytes(const std::string& bytes) {
 }
 
 bool WriteTextFile(Files& files, const std::string& path, const std::string& bytes) {
-  if (files.Write(path, ToTextModeBytes(bytes))) return true;
-  files.Remove(path);
-  return false;
+  return files.Write(path, ToTextModeBytes(bytes));
 }
 
 }  // namespace vellix

@@ -11,8 +11,8 @@ namespace vellix {
 // Every LF byte becomes CR LF; all other bytes, a lone CR included, stay.
 std::string ToTextModeBytes(const std::string& bytes);
 
-// Writes `bytes` in text mode to `path`. When that fails, whatever was left of
-// the file is removed, so a failed save never leaves a truncated file.
+// Writes `bytes` in text mode to `path`, replacing the file as a whole: a
+// save that fails leaves neither a truncated file nor a lost earlier one.
 bool WriteTextFile(Files& files, const std::string& path, const std::string& bytes);
 
 }  // namespace vellix

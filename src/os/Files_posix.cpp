@@ -3,6 +3,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <functional>
 #include <random>
 #include <string>
 
@@ -81,7 +82,7 @@ std::string FolderOf(const std::string& path) {
 int CreateTemporaryBeside(const std::string& destination, mode_t mode, std::string& name) {
   std::random_device entropy;
   for (int attempt = 0; attempt < 16; ++attempt) {
-    name = FolderOf(destination) + ".vellix-copy-" + std::to_string(entropy()) + ".tmp";
+    name = FolderOf(destination) + ".vellix-new-" + std::to_string(entropy()) + ".tmp";
     int fd = OpenRetrying(name.c_str(), O_WRONLY | O_CREAT | O_EXCL, mode);
     if (fd >= 0 || errno != EEXIST) return fd;
   }
@@ -90,35 +91,21 @@ int CreateTemporaryBeside(const std::string& destination, mode_t mode, std::stri
 
 }  // namespace
 
-bool LinuxFiles::Copy(const std::string& source, const std::string& destination) {
-  std::string from = NativePath(source), to = NativePath(destination);
-  if (from.empty() || to.empty() || to.back() == '/') return false;
+namespace {
 
-  Descriptor in(OpenRetrying(from.c_str(), O_RDONLY));
-  struct stat fromInfo;
-  // Only a regular file is copied: a device or a pipe could be read forever.
-  if (!in || fstat(in.Get(), &fromInfo) != 0 || !S_ISREG(fromInfo.st_mode)) return false;
+// Replaces the regular file `to` (or creates it) with what `fill` writes into
+// a temporary file beside it: the destination is either the old file or the
+// whole new one, never a part. A new file is readable and writable as the
+// umask allows, plus `extraMode`; a replaced one keeps its permissions.
+bool ReplaceFile(const std::string& to, mode_t extraMode, const std::function<bool(int)>& fill) {
+  if (to.empty() || to.back() == '/') return false;
   struct stat toInfo;
   bool replacing = stat(to.c_str(), &toInfo) == 0;
   if (replacing && !S_ISREG(toInfo.st_mode)) return false;
-
-  // A new file is readable and writable as the umask allows, executable when
-  // its source is; a replaced file keeps its permissions.
   std::string temporary;
-  Descriptor out(CreateTemporaryBeside(to, 0666 | (fromInfo.st_mode & 0111), temporary));
+  Descriptor out(CreateTemporaryBeside(to, 0666 | extraMode, temporary));
   if (!out) return false;
-  bool ok = true;
-  char buffer[64 * 1024];
-  for (;;) {
-    ssize_t n = read(in.Get(), buffer, sizeof buffer);
-    if (n < 0 && errno == EINTR) continue;
-    if (n < 0) ok = false;
-    if (n <= 0) break;
-    if (!WriteAll(out.Get(), buffer, static_cast<std::size_t>(n))) {
-      ok = false;
-      break;
-    }
-  }
+  bool ok = fill(out.Get());
   // Some file systems (FAT on a memo stick) have no permissions to set.
   if (ok && replacing) (void)fchmod(out.Get(), toInfo.st_mode & 07777);
   ok = ok && Sync(out.Get());
@@ -128,18 +115,34 @@ bool LinuxFiles::Copy(const std::string& source, const std::string& destination)
   return ok;
 }
 
+}  // namespace
+
+bool LinuxFiles::Copy(const std::string& source, const std::string& destination) {
+  std::string from = NativePath(source), to = NativePath(destination);
+  if (from.empty()) return false;
+  Descriptor in(OpenRetrying(from.c_str(), O_RDONLY));
+  struct stat fromInfo;
+  // Only a regular file is copied: a device or a pipe could be read forever.
+  if (!in || fstat(in.Get(), &fromInfo) != 0 || !S_ISREG(fromInfo.st_mode)) return false;
+  return ReplaceFile(to, fromInfo.st_mode & 0111, [&in](int out) {
+    char buffer[64 * 1024];
+    for (;;) {
+      ssize_t n = read(in.Get(), buffer, sizeof buffer);
+      if (n < 0 && errno == EINTR) continue;
+      if (n < 0) return false;
+      if (n == 0) return true;
+      if (!WriteAll(out, buffer, static_cast<std::size_t>(n))) return false;
+    }
+  });
+}
+
 bool LinuxFiles::CreateFolder(const std::string& path) {
   std::string name = NativePath(path);
   return !name.empty() && mkdir(name.c_str(), 0777) == 0;
 }
 
 bool LinuxFiles::Write(const std::string& path, const std::string& bytes) {
-  std::string name = NativePath(path);
-  if (name.empty()) return false;
-  Descriptor file(OpenRetrying(name.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0666));
-  if (!file) return false;
-  bool ok = WriteAll(file.Get(), bytes.data(), bytes.size()) && Sync(file.Get());
-  return file.Close() && ok;
+  return ReplaceFile(NativePath(path), 0, [&bytes](int out) { return WriteAll(out, bytes.data(), bytes.size()); });
 }
 
 bool LinuxFiles::Remove(const std::string& path) {

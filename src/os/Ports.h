@@ -49,8 +49,9 @@ class Files {
   virtual bool Copy(const std::string& source, const std::string& destination) = 0;
   // One level only.
   virtual bool CreateFolder(const std::string& path) = 0;
-  // Creates or empties the file and writes `bytes` unchanged (binary). False
-  // when the file cannot be created or a write or the close fails.
+  // Replaces the file (or creates it) with exactly `bytes` (binary), as a
+  // whole: when anything fails the file is as it was, an earlier memo of the
+  // same name included, and false is returned.
   virtual bool Write(const std::string& path, const std::string& bytes) = 0;
   virtual bool Remove(const std::string& path) = 0;
 };

@@ -119,13 +119,14 @@ TEST(MemoStore, AnswersFailWhenNothingWasStored) {
     EXPECT_EQ(AfterShell(world, u"function_loadTextFile"), Journal{"setvar loadSuccess=fail"});
   }
   {
-    SCOPED_TRACE("the file cannot be written: what is left of it is removed");
+    SCOPED_TRACE("the file cannot be written: the earlier memo stays, nothing is removed");
     FakeWorld world;
+    world.files.contents["E:\\TxtData\\m.txt"] = "earlier";
     world.files.failingWrites = {"E:\\TxtData\\m.txt"};
     Journal expected = {"files.mkdir E:\\TxtData", "files.write E:\\TxtData\\m.txt [memo] (fails)",
-                        "files.remove E:\\TxtData\\m.txt", "setvar saveSuccess=fail"};
+                        "setvar saveSuccess=fail"};
     EXPECT_EQ(AfterShell(world, u"function_saveTextFile@@@memo@@@m.txt"), expected);
-    EXPECT_TRUE(world.files.contents.empty());
+    EXPECT_EQ(world.files.contents["E:\\TxtData\\m.txt"], "earlier");
   }
   {
     SCOPED_TRACE("no file name field: nothing written, no drive asked");

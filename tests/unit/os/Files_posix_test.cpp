@@ -138,6 +138,22 @@ TEST_F(LinuxFilesTest, WriteOnAFullMediumFailsAndTheTextWriterLeavesNoFile) {
   EXPECT_EQ(Read("memo.txt"), std::nullopt);
 }
 
+// A save that fails on a full medium leaves the earlier memo of that name
+// whole, and no temporary file beside it.
+TEST_F(LinuxFilesTest, AFailedWriteKeepsTheEarlierFile) {
+  LinuxFiles files;
+  MakeFile("TxtData/memo.txt", "the earlier memo");
+  {
+    FileSizeLimit full(4096);
+    EXPECT_FALSE(WriteTextFile(files, Ansi(u"TxtData\\memo.txt"), std::string(64 * 1024, 'm')));
+  }
+  EXPECT_EQ(Read("TxtData/memo.txt"), std::string("the earlier memo"));
+  EXPECT_EQ(Entries("TxtData"), std::vector<std::string>{"memo.txt"});
+  EXPECT_TRUE(files.Write(Ansi(u"TxtData\\memo.txt"), "new"));
+  EXPECT_EQ(Read("TxtData/memo.txt"), std::string("new"));
+  EXPECT_EQ(Entries("TxtData"), std::vector<std::string>{"memo.txt"});
+}
+
 TEST_F(LinuxFilesTest, WriteIntoAReadOnlyFolderFails) {
   // Permission bits do not stop the superuser; the other failure tests do
   // not depend on them.

@@ -77,6 +77,20 @@ TEST_F(Win32FilesTest, FailedWritesReportFalseAndLeaveNoFile) {
   EXPECT_TRUE(Win32FileSearch().Find(Path(u"folder.txt\\*")).empty());
 }
 
+// A save that cannot replace the file (here: a read-only one) leaves it as
+// it was, and no temporary file beside it.
+TEST_F(Win32FilesTest, AFailedWriteKeepsTheEarlierFile) {
+  Win32Files files;
+  MakeFile(u"memo.txt", "the earlier memo");
+  ASSERT_TRUE(SetFileAttributesW(Wide(Path(u"memo.txt")), FILE_ATTRIBUTE_READONLY));
+  EXPECT_FALSE(WriteTextFile(files, Ansi(u"memo.txt"), "new text"));
+  EXPECT_EQ(Read(u"memo.txt"), std::string("the earlier memo"));
+  EXPECT_EQ(Win32FileSearch().Find(Path(u"*")), std::vector<Text>{u"memo.txt"});
+  ASSERT_TRUE(SetFileAttributesW(Wide(Path(u"memo.txt")), FILE_ATTRIBUTE_NORMAL));
+  EXPECT_TRUE(files.Write(Ansi(u"memo.txt"), "new"));
+  EXPECT_EQ(Read(u"memo.txt"), std::string("new"));
+}
+
 TEST_F(Win32FilesTest, CopyReplacesAndReportsFailure) {
   Win32Files files;
   MakeFile(u"source.hwp", "new");
