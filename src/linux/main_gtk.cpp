@@ -83,7 +83,9 @@ int main(int argc, char** argv) {
   };
   gtk::RuffleEngine engine(app, files, FileSystemPath(paths.folder), memoFolders);
   engine.OnEngineLost = [&app](const std::string& reason) {
-    app.ShowException(u"The movie player " + FromUtf8(reason) + u"; the book cannot go on");
+    // "The movie player stopped (...); the book cannot go on."
+    app.ShowException(u"\uBB34\uBE44 \uD50C\uB808\uC774\uC5B4\uAC00 \uBA48\uCDC4\uC2B5\uB2C8\uB2E4 (" +
+                      FromUtf8(reason) + u"). \uCC45\uC744 \uACC4\uC18D \uBCFC \uC218 \uC5C6\uC2B5\uB2C8\uB2E4");
     app.Quit();
   };
   gtk::StartupGtk startup(app, engine);
