@@ -1,6 +1,7 @@
 #include "linux/RuffleFlash_gtk.h"
 
 #include "linux/Json.h"
+#include "linux/Timings.h"
 
 #include <fontconfig/fontconfig.h>
 #include <limits.h>
@@ -269,6 +270,7 @@ void RuffleFlash::Configure() {
   Json config = Json::Object();
   config.Set("publicPath", Json::String(engine::LocalUrl(files.folder + "/ruffle/")))
       .Set("bridge", Json::String(engine::LocalUrl(files.folder + "/bridge.swf")))
+      .Set("reportFirstFrame", Json::Bool(TimingsEnabled()))
       .Set("options", options);
   Call("configure", config.Text());
 }
@@ -383,6 +385,7 @@ void RuffleFlash::OnScriptMessage(WebKitUserContentManager*, WebKitJavascriptRes
   if (!value || !jsc_value_is_array(value)) return;
   const Text command = FromUtf8(StringOf(value, 0));
   const Text args = FromUtf8(StringOf(value, 1));
+  if (flash->OnEngineEvent) flash->OnEngineEvent("first-fscommand", std::string());
   if (!flash->OnFSCommand) return;
   // A copy: the handler may destroy this control and its handler with it.
   auto handler = flash->OnFSCommand;

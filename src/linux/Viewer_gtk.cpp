@@ -2,6 +2,7 @@
 
 #include <sys/stat.h>
 
+#include "linux/Timings.h"
 #include "os/Exception.h"
 #include "os/FileSystemPath.h"
 
@@ -23,6 +24,14 @@ PlayerWindowGtk::PlayerWindowGtk(Application& app, RuffleEngine& engine, const F
       fileOpenDialog_(app, false) {
   form_.SetContent(flash_.Widget());
   app.SetMainWindow(form_.Window());
+  if (TimingsEnabled()) {
+    g_signal_connect(form_.Window(), "map-event", G_CALLBACK(+[](GtkWidget*, GdkEvent*, gpointer) -> gboolean {
+                       MarkTiming("window-shown");
+                       return FALSE;
+                     }),
+                     nullptr);
+    flash_.OnEngineEvent = [](const std::string& event, const std::string&) { MarkTiming(event.c_str()); };
+  }
 }
 
 std::unique_ptr<ChildWindow> PlayerWindowGtk::CreateChildWindow(const FormDescription& form,

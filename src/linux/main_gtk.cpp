@@ -15,6 +15,7 @@
 #include "linux/Application_gtk.h"
 #include "linux/BookLocation.h"
 #include "linux/RuffleFlash_gtk.h"
+#include "linux/Timings.h"
 #include "linux/Viewer_gtk.h"
 #include "os/FileSystemPath.h"
 #include "os/Ports_linux.h"
@@ -23,9 +24,10 @@
 namespace {
 
 constexpr char kUsage[] =
-    "usage: vellix-viewer <book> [argument]\n"
+    "usage: vellix-viewer [--timings] <book> [argument]\n"
     "  <book>      the book's <Book>.exe, its <Book>.swf, or the folder that holds it\n"
-    "  [argument]  handed to the book as its first page\n";
+    "  [argument]  handed to the book as its first page\n"
+    "  --timings   print the time of each step of the start on standard error\n";
 
 // One message for a book that cannot be opened: on the terminal, and in a
 // box when there is a display (the viewer is usually started from a file
@@ -54,6 +56,12 @@ int main(int argc, char** argv) {
   // JavaScriptCore's top compiler tier spends seconds on Ruffle's start for
   // no gain in a book; the web process inherits the setting.
   g_setenv("JSC_useOMGJIT", "0", FALSE);
+  if (argc >= 2 && std::string(argv[1]) == "--timings") {
+    gtk::EnableTimings();
+    gtk::MarkTiming("start");
+    for (int i = 1; i + 1 <= argc; ++i) argv[i] = argv[i + 1];
+    --argc;
+  }
   const bool display = gtk_init_check(&argc, &argv);
   if (argc < 2 || argc > 3 || std::string(argv[1]) == "--help") {
     std::fputs(kUsage, stderr);

@@ -53,6 +53,20 @@
     playerBackground = background;
   }
 
+  // For --timings: the frame after the book's movie took _level0 from the
+  // bridge (whose FlashVar "movie" goes with it), or after a movie loaded
+  // directly.
+  function watchFirstFrame(direct) {
+    if (!settings.reportFirstFrame) return;
+    const check = () => {
+      if (!player) return;
+      const arrived = direct ? player.ruffle().readyState === 2 : bridgeReady && !callBridge("GetVariable", "_level0.movie");
+      if (arrived) requestAnimationFrame(() => send("engine", "first-frame"));
+      else requestAnimationFrame(check);
+    };
+    requestAnimationFrame(check);
+  }
+
   function options(extra) {
     return Object.assign({}, settings.options, extra);
   }
@@ -79,6 +93,7 @@
           })).catch((e) => send("engine", "error", String(e)));
         }
         for (const pair of movie.later) this.set(pair);
+        watchFirstFrame(false);
         return;
       }
       makePlayer(null);
@@ -87,6 +102,7 @@
         backgroundColor: movie.background,
         parameters: Object.fromEntries(movie.flashVars),
       })).catch((e) => send("engine", "error", String(e)));
+      watchFirstFrame(true);
     },
 
     set([name, value]) {

@@ -1,0 +1,13 @@
+#pragma once
+// `vellix-viewer --timings`: one line on standard error for each step of a
+// book's start, "vellix-viewer: timing <step> <ms>", the milliseconds on the
+// system's monotonic clock (CLOCK_MONOTONIC), so that a benchmark that
+// started the viewer can tell how long each step took.
+namespace vellix::gtk {
+
+void EnableTimings();
+bool TimingsEnabled();
+// Prints the step the first time it is reached; later ones are not timed.
+void MarkTiming(const char* step);
+
+}  // namespace vellix::gtk
