@@ -24,6 +24,7 @@ enum : std::uint8_t {
   kSetVariable = 0x1D,
   kStringAdd = 0x21,
   kTrace = 0x26,
+  kGetTime = 0x34,
   kDefineLocal = 0x3C,
   kCallFunction = 0x3D,
   kReturn = 0x3E,
@@ -167,6 +168,7 @@ Actions& Actions::Less2() { return Simple(kLess2); }
 Actions& Actions::Not() { return Simple(kNot); }
 Actions& Actions::Return() { return Simple(kReturn); }
 Actions& Actions::Trace() { return Simple(kTrace); }
+Actions& Actions::GetTime() { return Simple(kGetTime); }
 Actions& Actions::Stop() { return Simple(kStop); }
 Actions& Actions::Play() { return Simple(kPlay); }
 Actions& Actions::NextFrame() { return Simple(kNextFrame); }

@@ -74,6 +74,7 @@ class Actions {
   Actions& Not();
   Actions& Return();
   Actions& Trace();
+  Actions& GetTime();       // -> milliseconds since the movie started (getTimer())
 
   // Timeline.
   Actions& Stop();

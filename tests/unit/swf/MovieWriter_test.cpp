@@ -60,6 +60,7 @@ TEST(Actions, EncodesEachActionAsPlayersReadIt) {
        "47 21 49 12 48 66"},
       {"gotoAndStop", [](Actions& a) { a.GotoAndStop(2); }, "81 02 00 02 00 07"},
       {"timeline", [](Actions& a) { a.Play().Stop().NextFrame().PrevFrame(); }, "06 07 04 05"},
+      {"getTimer", [](Actions& a) { a.GetTime(); }, "34"},
       {"fscommand with fixed texts", [](Actions& a) { a.FsCommand("", "function_full"); },
        "83 19 00 " + Hex("FSCommand:\0function_full\0"s)},
       {"loadMovieNum", [](Actions& a) { a.PushString("b.swf").LoadMovieNum(0); },
