@@ -210,6 +210,8 @@ void RuffleEngine::EngineLost(const std::string& reason) {
 
 RuffleFlash::RuffleFlash(RuffleEngine& engine, const FlashSettings& settings, RuffleFlash* related)
     : engine_(engine), settings_(settings) {
+  static int made = 0;
+  number_ = made++;
   content_ = webkit_user_content_manager_new();
   g_signal_connect(content_, "script-message-received::fscommand", G_CALLBACK(&RuffleFlash::OnScriptMessage), this);
   g_signal_connect(content_, "script-message-received::engine", G_CALLBACK(&RuffleFlash::OnEngineMessage), this);
@@ -383,8 +385,10 @@ void RuffleFlash::OnScriptMessage(WebKitUserContentManager*, WebKitJavascriptRes
   auto* flash = static_cast<RuffleFlash*>(self);
   JSCValue* value = webkit_javascript_result_get_js_value(result);
   if (!value || !jsc_value_is_array(value)) return;
-  const Text command = FromUtf8(StringOf(value, 0));
-  const Text args = FromUtf8(StringOf(value, 1));
+  const std::string command8 = StringOf(value, 0), args8 = StringOf(value, 1);
+  LogFSCommand(flash->number_, command8, args8);
+  const Text command = FromUtf8(command8);
+  const Text args = FromUtf8(args8);
   if (flash->OnEngineEvent) flash->OnEngineEvent("first-fscommand", std::string());
   if (!flash->OnFSCommand) return;
   // A copy: the handler may destroy this control and its handler with it.

@@ -104,6 +104,7 @@ class RuffleFlash : public TShockwaveFlash {
 
   RuffleEngine& engine_;
   FlashSettings settings_;
+  int number_;  // in the order the views were made, for --timings
   WebKitWebView* view_ = nullptr;
   WebKitUserContentManager* content_ = nullptr;
   bool pageReady_ = false;
