@@ -152,7 +152,30 @@ RuffleEngine::RuffleEngine(Application& app, EngineFiles files, std::string book
   webkit_security_manager_register_uri_scheme_as_cors_enabled(security, engine::kScheme);
 }
 
-RuffleEngine::~RuffleEngine() = default;
+RuffleEngine::~RuffleEngine() {
+  if (spare_.view) {
+    gtk_widget_destroy(GTK_WIDGET(spare_.view));
+    g_object_unref(spare_.view);
+    g_object_unref(spare_.content);
+  }
+}
+
+void RuffleEngine::Park(SparePage page) {
+  if (!spare_.view && !lost_) {
+    spare_ = page;
+    return;
+  }
+  gtk_widget_destroy(GTK_WIDGET(page.view));
+  g_object_unref(page.view);
+  g_object_unref(page.content);
+}
+
+bool RuffleEngine::Take(SparePage& page) {
+  if (!spare_.view || lost_) return false;
+  page = spare_;
+  spare_ = SparePage{};
+  return true;
+}
 
 std::string RuffleEngine::Served(const std::string& requestedPath) const {
   const std::string real = RealPath(FileSystemPath(FromUtf8(requestedPath)));
@@ -209,12 +232,20 @@ void RuffleEngine::EngineLost(const std::string& reason) {
 }
 
 RuffleFlash::RuffleFlash(RuffleEngine& engine, const FlashSettings& settings, RuffleFlash* related)
-    : engine_(engine), settings_(settings) {
+    : engine_(engine), settings_(settings), popup_(related != nullptr) {
   static int made = 0;
   number_ = made++;
+  RuffleEngine::SparePage spare;
+  if (popup_ && engine.Take(spare)) {
+    // The page of a closed popup, its engine loaded and ready.
+    view_ = spare.view;
+    content_ = spare.content;
+    pageReady_ = true;
+    Connect();
+    Configure();
+    return;
+  }
   content_ = webkit_user_content_manager_new();
-  g_signal_connect(content_, "script-message-received::fscommand", G_CALLBACK(&RuffleFlash::OnScriptMessage), this);
-  g_signal_connect(content_, "script-message-received::engine", G_CALLBACK(&RuffleFlash::OnEngineMessage), this);
   webkit_user_content_manager_register_script_message_handler(content_, "fscommand");
   webkit_user_content_manager_register_script_message_handler(content_, "engine");
   WebKitSettings* web = webkit_settings_new();
@@ -229,11 +260,17 @@ RuffleFlash::RuffleFlash(RuffleEngine& engine, const FlashSettings& settings, Ru
                                      content_, "settings", web, nullptr);
   g_object_unref(web);
   view_ = WEBKIT_WEB_VIEW(g_object_ref_sink(view));
-  g_signal_connect(view_, "web-process-terminated", G_CALLBACK(&RuffleFlash::OnTerminated), this);
   GdkRGBA black{0, 0, 0, 1};
   webkit_web_view_set_background_color(view_, &black);
+  Connect();
   Configure();
   webkit_web_view_load_uri(view_, engine::LocalUrl(engine.Files().folder + "/player.html").c_str());
+}
+
+void RuffleFlash::Connect() {
+  g_signal_connect(content_, "script-message-received::fscommand", G_CALLBACK(&RuffleFlash::OnScriptMessage), this);
+  g_signal_connect(content_, "script-message-received::engine", G_CALLBACK(&RuffleFlash::OnEngineMessage), this);
+  g_signal_connect(view_, "web-process-terminated", G_CALLBACK(&RuffleFlash::OnTerminated), this);
 }
 
 RuffleFlash::~RuffleFlash() {
@@ -272,6 +309,7 @@ void RuffleFlash::Configure() {
   Json config = Json::Object();
   config.Set("publicPath", Json::String(engine::LocalUrl(files.folder + "/ruffle/")))
       .Set("bridge", Json::String(engine::LocalUrl(files.folder + "/bridge.swf")))
+      .Set("view", Json::String(std::to_string(number_)))
       .Set("reportFirstFrame", Json::Bool(TimingsEnabled()))
       .Set("options", options);
   Call("configure", config.Text());
@@ -363,11 +401,23 @@ void RuffleFlash::Destroy() {
   if (flush_) g_source_remove(flush_);
   flush_ = 0;
   waiting_.clear();
+  WebKitWebView* view = view_;
+  if (popup_ && pageReady_ && !engine_.Lost()) {
+    // The movie stops; the page stays for the next popup.
+    Call("blank", "null");
+    g_signal_handlers_disconnect_by_data(content_, this);
+    g_signal_handlers_disconnect_by_data(view, this);
+    if (GtkWidget* parent = gtk_widget_get_parent(GTK_WIDGET(view)))
+      gtk_container_remove(GTK_CONTAINER(parent), GTK_WIDGET(view));
+    view_ = nullptr;
+    engine_.Park(RuffleEngine::SparePage{view, content_});
+    content_ = nullptr;
+    return;
+  }
   g_signal_handlers_disconnect_by_data(content_, this);
   webkit_user_content_manager_unregister_script_message_handler(content_, "fscommand");
   webkit_user_content_manager_unregister_script_message_handler(content_, "engine");
-  g_signal_handlers_disconnect_by_data(view_, this);
-  WebKitWebView* view = view_;
+  g_signal_handlers_disconnect_by_data(view, this);
   view_ = nullptr;
   // The movie stops with its view.
   gtk_widget_destroy(GTK_WIDGET(view));
@@ -384,7 +434,7 @@ Bounds RuffleFlash::ControlBounds() const {
 void RuffleFlash::OnScriptMessage(WebKitUserContentManager*, WebKitJavascriptResult* result, gpointer self) {
   auto* flash = static_cast<RuffleFlash*>(self);
   JSCValue* value = webkit_javascript_result_get_js_value(result);
-  if (!value || !jsc_value_is_array(value)) return;
+  if (!value || !jsc_value_is_array(value) || !flash->Mine(value, 2)) return;
   const std::string command8 = StringOf(value, 0), args8 = StringOf(value, 1);
   LogFSCommand(flash->number_, command8, args8);
   const Text command = FromUtf8(command8);
@@ -399,7 +449,7 @@ void RuffleFlash::OnScriptMessage(WebKitUserContentManager*, WebKitJavascriptRes
 void RuffleFlash::OnEngineMessage(WebKitUserContentManager*, WebKitJavascriptResult* result, gpointer self) {
   auto* flash = static_cast<RuffleFlash*>(self);
   JSCValue* value = webkit_javascript_result_get_js_value(result);
-  if (!value || !jsc_value_is_array(value)) return;
+  if (!value || !jsc_value_is_array(value) || !flash->Mine(value, 2)) return;
   const std::string event = StringOf(value, 0);
   const std::string detail = StringOf(value, 1);
   if (event == "page-ready" && !flash->pageReady_) {
@@ -411,6 +461,13 @@ void RuffleFlash::OnEngineMessage(WebKitUserContentManager*, WebKitJavascriptRes
     g_printerr("vellix-viewer: %s\n", detail.c_str());
   }
   if (flash->OnEngineEvent) flash->OnEngineEvent(event, detail);
+}
+
+bool RuffleFlash::Mine(JSCValue* message, guint index) const {
+  // The page names the view it was configured for; before that it only
+  // says it is ready.
+  const std::string view = StringOf(message, index);
+  return view.empty() ? !pageReady_ : view == std::to_string(number_);
 }
 
 void RuffleFlash::OnTerminated(WebKitWebView*, WebKitWebProcessTerminationReason reason, gpointer self) {

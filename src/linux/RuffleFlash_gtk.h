@@ -54,6 +54,19 @@ class RuffleEngine {
   // Called once when the web process is gone (all views stop with it).
   std::function<void(const std::string& reason)> OnEngineLost;
   void EngineLost(const std::string& reason);
+  bool Lost() const { return lost_; }
+
+  // A popup's page, its player removed, kept for the next popup: a page
+  // that is closed leaves its engine's memory to the web process until a
+  // collection that may never come, while a page used again has the engine
+  // ready and reuses that memory. One is kept; Take hands it over (false
+  // when there is none).
+  struct SparePage {
+    WebKitWebView* view = nullptr;  // one reference, not in any window
+    WebKitUserContentManager* content = nullptr;
+  };
+  void Park(SparePage page);
+  bool Take(SparePage& page);
 
  private:
   static void Serve(WebKitURISchemeRequest* request, gpointer self);
@@ -64,6 +77,7 @@ class RuffleEngine {
   std::function<std::vector<std::string>()> memoFolders_;
   WebKitWebContext* context_;
   bool lost_ = false;
+  SparePage spare_;
 };
 
 class RuffleFlash : public TShockwaveFlash {
@@ -95,6 +109,9 @@ class RuffleFlash : public TShockwaveFlash {
   static void OnTerminated(WebKitWebView*, WebKitWebProcessTerminationReason reason, gpointer self);
   static gboolean FlushLater(gpointer self);
 
+  void Connect();
+  // Whether a message of the page (its view number at `index`) is this view's.
+  bool Mine(JSCValue* message, guint index) const;
   void ScheduleFlush();
   void Flush();
   // Calls vellix.<function>(value) in the page, `json` giving the value, once
@@ -104,7 +121,10 @@ class RuffleFlash : public TShockwaveFlash {
 
   RuffleEngine& engine_;
   FlashSettings settings_;
-  int number_;  // in the order the views were made, for --timings
+  // In the order the views were made: the page's messages carry it, so that
+  // those of a page's earlier movie are not taken for this view's.
+  int number_;
+  bool popup_;
   WebKitWebView* view_ = nullptr;
   WebKitUserContentManager* content_ = nullptr;
   bool pageReady_ = false;

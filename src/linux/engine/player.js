@@ -6,7 +6,10 @@
 // function arguments, never pasted into code.
 (() => {
   const host = window.webkit.messageHandlers;
-  const send = (channel, ...values) => host[channel].postMessage(values.map((v) => String(v)));
+  // Every message names the view the page was configured for last: the
+  // viewer gives a popup's page to the next popup once the first has closed.
+  const send = (channel, first, second = "") =>
+    host[channel].postMessage([String(first), String(second)].concat(settings ? [String(settings.view)] : []));
 
   const BRIDGE_READY = "vellix_bridge_ready";
   let settings = null;     // from configure: the player's fixed options
@@ -73,6 +76,7 @@
 
   window.vellix = {
     configure(given) {
+      removePlayer();
       settings = given;
       window.RufflePlayer = window.RufflePlayer || {};
       window.RufflePlayer.config = { publicPath: given.publicPath, polyfills: false };
