@@ -140,7 +140,11 @@ RuffleEngine::RuffleEngine(Application& app, EngineFiles files, std::string book
       files_(std::move(files)),
       bookFolder_(std::move(bookFolder)),
       memoFolders_(std::move(memoFolders)),
-      context_(webkit_web_context_get_default()) {
+      context_(nullptr) {}
+
+WebKitWebContext* RuffleEngine::Context() {
+  if (context_) return context_;
+  context_ = webkit_web_context_get_default();
   // Ruffle asks for the page's language and creates no player without one
   // (under LANG=C there is none).
   const char* languages[] = {"ko-KR", "en-US", nullptr};
@@ -150,6 +154,7 @@ RuffleEngine::RuffleEngine(Application& app, EngineFiles files, std::string book
   WebKitSecurityManager* security = webkit_web_context_get_security_manager(context_);
   webkit_security_manager_register_uri_scheme_as_secure(security, engine::kScheme);
   webkit_security_manager_register_uri_scheme_as_cors_enabled(security, engine::kScheme);
+  return context_;
 }
 
 RuffleEngine::~RuffleEngine() {
@@ -232,17 +237,51 @@ void RuffleEngine::EngineLost(const std::string& reason) {
 }
 
 RuffleFlash::RuffleFlash(RuffleEngine& engine, const FlashSettings& settings, RuffleFlash* related)
-    : engine_(engine), settings_(settings), popup_(related != nullptr) {
+    : engine_(engine), settings_(settings), related_(related) {
   static int made = 0;
   number_ = made++;
+  holder_ = GTK_WIDGET(g_object_ref_sink(gtk_box_new(GTK_ORIENTATION_VERTICAL, 0)));
+  if (related_) Start();
+}
+
+void RuffleFlash::StartWhenShown(GtkWidget* window) {
+  shownWindow_ = window;
+  // After the window's first paint: idle work runs after drawing.
+  g_signal_connect_swapped(window, "map-event", G_CALLBACK(+[](RuffleFlash* flash) -> gboolean {
+                             if (!flash->startLater_ || flash->view_) return FALSE;
+                             g_source_remove(flash->startLater_);
+                             flash->startLater_ = g_idle_add(
+                                 [](gpointer self) -> gboolean {
+                                   auto* f = static_cast<RuffleFlash*>(self);
+                                   f->startLater_ = 0;
+                                   f->Start();
+                                   return G_SOURCE_REMOVE;
+                                 },
+                                 flash);
+                             return FALSE;
+                           }),
+                           this);
+  startLater_ = g_timeout_add(500, [](gpointer self) -> gboolean {
+    auto* f = static_cast<RuffleFlash*>(self);
+    f->startLater_ = 0;
+    f->Start();
+    return G_SOURCE_REMOVE;
+  }, this);
+}
+
+void RuffleFlash::Start() {
+  if (view_ || destroyed_) return;
+  RuffleFlash* related = related_;
+  RuffleEngine& engine = engine_;
   RuffleEngine::SparePage spare;
-  if (popup_ && engine.Take(spare)) {
+  if (related && engine.Take(spare)) {
     // The page of a closed popup, its engine loaded and ready.
     view_ = spare.view;
     content_ = spare.content;
     pageReady_ = true;
     Connect();
     Configure();
+    Show();
     return;
   }
   content_ = webkit_user_content_manager_new();
@@ -263,8 +302,20 @@ RuffleFlash::RuffleFlash(RuffleEngine& engine, const FlashSettings& settings, Ru
   GdkRGBA black{0, 0, 0, 1};
   webkit_web_view_set_background_color(view_, &black);
   Connect();
+  // The page is configured before it is given what was asked of it so far.
+  std::vector<std::pair<std::string, std::string>> asked;
+  asked.swap(waiting_);
   Configure();
+  waiting_.insert(waiting_.end(), asked.begin(), asked.end());
   webkit_web_view_load_uri(view_, engine::LocalUrl(engine.Files().folder + "/player.html").c_str());
+  Show();
+}
+
+void RuffleFlash::Show() {
+  gtk_box_pack_start(GTK_BOX(holder_), GTK_WIDGET(view_), TRUE, TRUE, 0);
+  gtk_widget_show(GTK_WIDGET(view_));
+  if (focusWhenStarted_) gtk_widget_grab_focus(GTK_WIDGET(view_));
+  focusWhenStarted_ = false;
 }
 
 void RuffleFlash::Connect() {
@@ -276,6 +327,7 @@ void RuffleFlash::Connect() {
 RuffleFlash::~RuffleFlash() {
   Destroy();
   if (content_) g_object_unref(content_);
+  g_object_unref(holder_);
 }
 
 void RuffleFlash::Configure() {
@@ -316,8 +368,8 @@ void RuffleFlash::Configure() {
 }
 
 void RuffleFlash::Call(const std::string& function, const std::string& json) {
-  if (!view_) return;
-  if (!pageReady_) {
+  if (destroyed_) return;
+  if (!pageReady_ || !view_) {
     waiting_.emplace_back(function, json);
     return;
   }
@@ -342,7 +394,7 @@ void RuffleFlash::Call(const std::string& function, const std::string& json) {
 }
 
 void RuffleFlash::SetMovie(const Text& movie) {
-  if (!view_) return;
+  if (destroyed_) return;
   moviePending_ = true;
   pendingMovie_ = movie;
   pendingVariables_.clear();
@@ -350,7 +402,7 @@ void RuffleFlash::SetMovie(const Text& movie) {
 }
 
 void RuffleFlash::SetVariable(const Text& name, const Text& value) {
-  if (!view_) return;
+  if (destroyed_) return;
   // A variable set right after Movie rides along with the movie's load, so
   // that the new movie sees it.
   if (moviePending_) {
@@ -372,7 +424,7 @@ gboolean RuffleFlash::FlushLater(gpointer self) {
 }
 
 void RuffleFlash::Flush() {
-  if (!moviePending_ || !view_) return;
+  if (!moviePending_ || destroyed_) return;
   moviePending_ = false;
   const std::string path = FileSystemPath(pendingMovie_);
   const engine::MovieLoad load =
@@ -393,41 +445,51 @@ void RuffleFlash::Flush() {
 }
 
 void RuffleFlash::SetFocus() {
-  if (view_) gtk_widget_grab_focus(GTK_WIDGET(view_));
+  if (view_)
+    gtk_widget_grab_focus(GTK_WIDGET(view_));
+  else
+    focusWhenStarted_ = !destroyed_;
 }
 
 void RuffleFlash::Destroy() {
-  if (!view_) return;
+  if (destroyed_) return;
   if (flush_) g_source_remove(flush_);
   flush_ = 0;
+  if (startLater_) g_source_remove(startLater_);
+  startLater_ = 0;
+  if (shownWindow_) g_signal_handlers_disconnect_by_data(shownWindow_, this);
+  shownWindow_ = nullptr;
   waiting_.clear();
   WebKitWebView* view = view_;
-  if (popup_ && pageReady_ && !engine_.Lost()) {
+  if (view && related_ && pageReady_ && !engine_.Lost()) {
     // The movie stops; the page stays for the next popup.
     Call("blank", "null");
+    destroyed_ = true;
     g_signal_handlers_disconnect_by_data(content_, this);
     g_signal_handlers_disconnect_by_data(view, this);
-    if (GtkWidget* parent = gtk_widget_get_parent(GTK_WIDGET(view)))
-      gtk_container_remove(GTK_CONTAINER(parent), GTK_WIDGET(view));
+    gtk_container_remove(GTK_CONTAINER(holder_), GTK_WIDGET(view));
     view_ = nullptr;
     engine_.Park(RuffleEngine::SparePage{view, content_});
     content_ = nullptr;
-    return;
+  } else if (view) {
+    destroyed_ = true;
+    g_signal_handlers_disconnect_by_data(content_, this);
+    webkit_user_content_manager_unregister_script_message_handler(content_, "fscommand");
+    webkit_user_content_manager_unregister_script_message_handler(content_, "engine");
+    g_signal_handlers_disconnect_by_data(view, this);
+    view_ = nullptr;
+    // The movie stops with its view.
+    gtk_widget_destroy(GTK_WIDGET(view));
+    g_object_unref(view);
   }
-  g_signal_handlers_disconnect_by_data(content_, this);
-  webkit_user_content_manager_unregister_script_message_handler(content_, "fscommand");
-  webkit_user_content_manager_unregister_script_message_handler(content_, "engine");
-  g_signal_handlers_disconnect_by_data(view, this);
-  view_ = nullptr;
-  // The movie stops with its view.
-  gtk_widget_destroy(GTK_WIDGET(view));
-  g_object_unref(view);
+  destroyed_ = true;
+  gtk_widget_destroy(holder_);
 }
 
 Bounds RuffleFlash::ControlBounds() const {
-  if (!view_) return Bounds{};
+  if (destroyed_) return Bounds{};
   GtkAllocation a;
-  gtk_widget_get_allocation(GTK_WIDGET(view_), &a);
+  gtk_widget_get_allocation(holder_, &a);
   return Bounds{a.x, a.y, a.width, a.height};
 }
 

@@ -46,7 +46,9 @@ class RuffleEngine {
   Application& App() { return app_; }
   const EngineFiles& Files() const { return files_; }
   const std::string& BookFolder() const { return bookFolder_; }
-  WebKitWebContext* Context() const { return context_; }
+  // The web context, made on first use: WebKit's start takes a tenth of a
+  // second or more, better spent after the book window is on the screen.
+  WebKitWebContext* Context();
 
   // The real path of a file the page may read; empty when it may not.
   std::string Served(const std::string& requestedPath) const;
@@ -82,20 +84,27 @@ class RuffleEngine {
 
 class RuffleFlash : public TShockwaveFlash {
  public:
-  // A view of its own, sharing the web process of `related` when given.
+  // A view of its own, sharing the web process of `related` when given. A
+  // popup's view is made at once; the book's once Start is called (commands
+  // given before wait for its page).
   RuffleFlash(RuffleEngine& engine, const FlashSettings& settings, RuffleFlash* related = nullptr);
   ~RuffleFlash() override;
   RuffleFlash(const RuffleFlash&) = delete;
   RuffleFlash& operator=(const RuffleFlash&) = delete;
 
-  // The view, to be put into a window; null once destroyed.
-  GtkWidget* Widget() const { return view_ ? GTK_WIDGET(view_) : nullptr; }
+  // What holds the view, to be put into a window; null once destroyed.
+  GtkWidget* Widget() const { return destroyed_ ? nullptr : holder_; }
+  // Makes the view and loads its page, once.
+  void Start();
+  // Starts once `window` is on the screen (or, should it never be mapped,
+  // after half a second).
+  void StartWhenShown(GtkWidget* window);
 
   void SetMovie(const Text& movie) override;
   void SetVariable(const Text& name, const Text& value) override;
   void SetFocus() override;
   void Destroy() override;
-  bool Destroyed() const override { return view_ == nullptr; }
+  bool Destroyed() const override { return destroyed_; }
   Bounds ControlBounds() const override;
   void SetControlBounds(const Bounds&) override {}
 
@@ -110,6 +119,8 @@ class RuffleFlash : public TShockwaveFlash {
   static gboolean FlushLater(gpointer self);
 
   void Connect();
+  // Puts the view into its holder.
+  void Show();
   // Whether a message of the page (its view number at `index`) is this view's.
   bool Mine(JSCValue* message, guint index) const;
   void ScheduleFlush();
@@ -124,7 +135,12 @@ class RuffleFlash : public TShockwaveFlash {
   // In the order the views were made: the page's messages carry it, so that
   // those of a page's earlier movie are not taken for this view's.
   int number_;
-  bool popup_;
+  RuffleFlash* related_;
+  GtkWidget* holder_;
+  bool destroyed_ = false;
+  bool focusWhenStarted_ = false;
+  guint startLater_ = 0;
+  GtkWidget* shownWindow_ = nullptr;  // the window StartWhenShown watches
   WebKitWebView* view_ = nullptr;
   WebKitUserContentManager* content_ = nullptr;
   bool pageReady_ = false;

@@ -24,6 +24,8 @@ PlayerWindowGtk::PlayerWindowGtk(Application& app, RuffleEngine& engine, const F
       fileOpenDialog_(app, false) {
   form_.SetContent(flash_.Widget());
   app.SetMainWindow(form_.Window());
+  // The window goes on the screen first; WebKit starts once it is there.
+  flash_.StartWhenShown(GTK_WIDGET(form_.Window()));
   if (TimingsEnabled()) {
     g_signal_connect(form_.Window(), "map-event", G_CALLBACK(+[](GtkWidget*, GdkEvent*, gpointer) -> gboolean {
                        MarkTiming("window-shown");
