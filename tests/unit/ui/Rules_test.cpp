@@ -84,6 +84,20 @@ TEST(FilterList, PairsBecomeTheDoubleNulList) {
   }
 }
 
+// The named filters the Linux dialogs show: the filter tables' trailing ";"
+// gives no empty pattern.
+TEST(ParseFilter, PairsBecomeNamedPatternLists) {
+  const std::vector<FilterEntry> word = ParseFilter(u"\uC6CC\uB4DC|*.doc;*.docx;|All|*.*");
+  ASSERT_EQ(word.size(), 2u);
+  EXPECT_EQ(word[0].display, u"\uC6CC\uB4DC");
+  EXPECT_EQ(word[0].patterns, (std::vector<Text>{u"*.doc", u"*.docx"}));
+  EXPECT_EQ(word[1].patterns, std::vector<Text>{u"*.*"});
+  EXPECT_TRUE(ParseFilter(u"A|;;|B").empty());
+  const std::vector<FilterEntry> bare = ParseFilter(u"|*.txt");
+  ASSERT_EQ(bare.size(), 1u);
+  EXPECT_EQ(bare[0].display, u"*.txt");
+}
+
 TEST(Skin, ActiveManagerRecoloursOnlyTheFaceColours) {
   EXPECT_EQ(ActiveSkin(), nullptr);
   {
