@@ -3,7 +3,7 @@
 // Ruffle player and plays one movie; nothing of the viewer in between.
 //
 //   bench_bare_page --ruffle DIR --movie FILE [--bridge FILE] [--renderer NAME]
-//                   [--echo] [--compositing on|off]
+//                   [--echo] [--accelerated]
 //
 // The page and the files come through a vellix://local/<path> scheme (a
 // file:// page cannot load Ruffle's wasm), registered as the viewer
@@ -13,7 +13,8 @@
 // the viewer's dispatcher does) and answered with the variable 변수명 = "12"
 // through the bridge's SetVariable: the least a host does for a reply.
 // --renderer is Ruffle's preferredRenderer ("canvas" by default, as the
-// viewer); the environment (JSC_*, WEBKIT_*) is the caller's.
+// viewer); WebKit's hardware acceleration is off, as in the viewer, unless
+// --accelerated; the environment (JSC_*, WEBKIT_*) is the caller's.
 //
 // Prints on standard error, milliseconds on CLOCK_MONOTONIC:
 //   bench_bare_page: timing <step> <ms>   start, window-shown, page-ready,
@@ -49,6 +50,7 @@ void Mark(const char* step) {
 struct Options {
   std::string ruffle, movie, bridge, renderer = "canvas";
   bool echo = false;
+  bool accelerated = false;
 };
 
 Options g_options;
@@ -220,8 +222,9 @@ int main(int argc, char** argv) {
     else if (a == "--bridge" && more) g_options.bridge = argv[++i];
     else if (a == "--renderer" && more) g_options.renderer = argv[++i];
     else if (a == "--echo") g_options.echo = true;
+    else if (a == "--accelerated") g_options.accelerated = true;
     else {
-      std::fprintf(stderr, "usage: bench_bare_page --ruffle DIR --movie FILE [--bridge FILE] [--renderer NAME] [--echo]\n");
+      std::fprintf(stderr, "usage: bench_bare_page --ruffle DIR --movie FILE [--bridge FILE] [--renderer NAME] [--echo] [--accelerated]\n");
       return 2;
     }
   }
@@ -244,8 +247,12 @@ int main(int argc, char** argv) {
   WebKitUserContentManager* content = webkit_user_content_manager_new();
   g_signal_connect(content, "script-message-received::bench", G_CALLBACK(&OnMessage), nullptr);
   webkit_user_content_manager_register_script_message_handler(content, "bench");
+  WebKitSettings* settings = webkit_settings_new();
+  if (!g_options.accelerated)
+    webkit_settings_set_hardware_acceleration_policy(settings, WEBKIT_HARDWARE_ACCELERATION_POLICY_NEVER);
   g_view = WEBKIT_WEB_VIEW(g_object_new(WEBKIT_TYPE_WEB_VIEW, "web-context", context, "user-content-manager", content,
-                                        nullptr));
+                                        "settings", settings, nullptr));
+  g_object_unref(settings);
 
   GtkWidget* window = gtk_window_new(GTK_WINDOW_TOPLEVEL);
   gtk_window_set_title(GTK_WINDOW(window), "bench_bare_page");

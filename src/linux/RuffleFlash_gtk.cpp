@@ -291,6 +291,10 @@ void RuffleFlash::Start() {
   webkit_settings_set_enable_javascript(web, TRUE);
   webkit_settings_set_enable_developer_extras(web, FALSE);
   webkit_settings_set_enable_back_forward_navigation_gestures(web, FALSE);
+  // Ruffle draws into a canvas; without a GPU, WebKit's compositing only
+  // copies it again: measured, a third of the CPU for an animated page at
+  // the same frame rate, and less memory.
+  webkit_settings_set_hardware_acceleration_policy(web, WEBKIT_HARDWARE_ACCELERATION_POLICY_NEVER);
   // Popups share the book's web process.
   gpointer view = related && related->view_
                       ? g_object_new(WEBKIT_TYPE_WEB_VIEW, "related-view", related->view_, "user-content-manager",
